@@ -1,0 +1,137 @@
+#include "app/appearance.h"
+
+#include <QFontDatabase>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace Appearance {
+
+QString uiFontFamily()
+{
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const QString &f : {QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
+                                 QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")}) {
+            if (installed.contains(f))
+                return f;
+        }
+        return QFont().family();
+    }();
+    return family;
+}
+
+QFont uiFont(double pointSize)
+{
+    QFont f(uiFontFamily());
+    f.setPointSizeF(pointSize);
+    return f;
+}
+
+QFont lightFont(double pointSize)
+{
+    const QStringList installed = QFontDatabase::families();
+    if (installed.contains(QStringLiteral("微软雅黑 Light"))) {
+        QFont f(QStringLiteral("微软雅黑 Light"));
+        f.setPointSizeF(pointSize);
+        return f;
+    }
+    QFont f = uiFont(pointSize);
+    f.setWeight(QFont::Light);
+    return f;
+}
+
+namespace {
+
+// Two sheets of paper, the front one overlaid with a circular arrow: one file
+// copied over its namesakes, the old one kept.
+void drawEmblem(QPainter &p, const QRectF &r)
+{
+    const qreal w = r.width(), h = r.height();
+    p.setRenderHint(QPainter::Antialiasing);
+    auto sheet = [&](const QRectF &s, const QColor &fill) {
+        QPainterPath path;
+        const qreal fold = s.width() * 0.28;
+        path.moveTo(s.topLeft());
+        path.lineTo(s.right() - fold, s.top());
+        path.lineTo(s.right(), s.top() + fold);
+        path.lineTo(s.bottomRight());
+        path.lineTo(s.bottomLeft());
+        path.closeSubpath();
+        p.setPen(QPen(QColor(40, 60, 110), qMax<qreal>(1.0, w / 32)));
+        p.setBrush(fill);
+        p.drawPath(path);
+        p.setBrush(fill.darker(125));
+        QPainterPath corner;
+        corner.moveTo(s.right() - fold, s.top());
+        corner.lineTo(s.right() - fold, s.top() + fold);
+        corner.lineTo(s.right(), s.top() + fold);
+        corner.closeSubpath();
+        p.drawPath(corner);
+    };
+    sheet(QRectF(r.left() + w * 0.06, r.top() + h * 0.04, w * 0.56, h * 0.72), QColor(200, 214, 240));
+    sheet(QRectF(r.left() + w * 0.34, r.top() + h * 0.22, w * 0.58, h * 0.74), QColor(255, 255, 255));
+    // The arrow that stands for the replacement.
+    QPen arrow(QColor(255, 128, 0), qMax<qreal>(1.5, w / 11), Qt::SolidLine, Qt::RoundCap);
+    p.setPen(arrow);
+    p.setBrush(Qt::NoBrush);
+    const QRectF arc(r.left() + w * 0.44, r.top() + h * 0.40, w * 0.38, h * 0.38);
+    p.drawArc(arc, 30 * 16, 260 * 16);
+    const QPointF tip(arc.center().x() + arc.width() / 2 * 0.87, arc.center().y() - arc.height() / 2 * 0.5);
+    p.setBrush(QColor(255, 128, 0));
+    p.setPen(Qt::NoPen);
+    QPolygonF head;
+    head << tip + QPointF(-w * 0.10, -h * 0.02) << tip + QPointF(w * 0.06, -h * 0.10) << tip + QPointF(w * 0.05, h * 0.08);
+    p.drawPolygon(head);
+}
+
+} // namespace
+
+QPixmap appIconPixmap(int size)
+{
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    drawEmblem(p, QRectF(0, 0, size, size));
+    return pm;
+}
+
+QIcon appIcon()
+{
+    QIcon icon;
+    for (int s : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(appIconPixmap(s));
+    return icon;
+}
+
+QPixmap coverPicture()
+{
+    const int w = 600, h = 210;
+    QPixmap pm(w, h);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, w, h);
+    sky.setColorAt(0, QColor(18, 52, 110));
+    sky.setColorAt(1, QColor(44, 120, 190));
+    p.fillRect(pm.rect(), sky);
+    // Faint rows of file names, the list the program fills.
+    p.setPen(QColor(255, 255, 255, 28));
+    for (int y = 18; y < h; y += 22)
+        p.drawLine(200, y, w - 20, y);
+    drawEmblem(p, QRectF(28, 36, 140, 140));
+    p.setPen(Qt::white);
+    QFont title = uiFont(22);
+    title.setBold(true);
+    p.setFont(title);
+    p.drawText(QRectF(190, 48, w - 200, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("墨桐同名文件批量替换"));
+    p.setFont(uiFont(11));
+    p.setPen(QColor(220, 232, 250));
+    p.drawText(QRectF(192, 104, w - 200, 30), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("搜索 · 勾选 · 替换 · 备份 · 恢复"));
+    p.setFont(uiFont(9));
+    p.setPen(QColor(255, 190, 120));
+    p.drawText(QRectF(192, 140, w - 200, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("墨桐软件"));
+    return pm;
+}
+
+} // namespace Appearance

@@ -1,0 +1,22 @@
+#pragma once
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+
+namespace Appearance {
+
+// "微软雅黑" where installed, else the system's CJK sans.
+QString uiFontFamily();
+QFont uiFont(double pointSize = 9.0);
+// The lighter face for the cover's introduction.
+QFont lightFont(double pointSize = 9.0);
+
+// The program's own artwork, drawn rather than shipped.
+QPixmap coverPicture();
+QIcon appIcon();
+QPixmap appIconPixmap(int size);
+
+// Designed lengths are in twips; 15 twips make one pixel at 96 dpi.
+constexpr int px(int twips) { return (twips + 7) / 15; }
+
+} // namespace Appearance

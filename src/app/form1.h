@@ -1,0 +1,102 @@
+#pragma once
+#include "list/icon_store.h"
+#include "search/folder_walk.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class ResultListView;
+class ResultModel;
+class fCover;
+
+// The main window. It owns the result list, the search state and the busy
+// panel; the commands of the other subsystems act on its controls.
+class Form1 : public QMainWindow, private WalkHost {
+    Q_OBJECT
+public:
+    explicit Form1(fCover *cover = nullptr);
+    ~Form1() override;
+
+    // Controls under their designed names.
+    QLabel *Label1, *Label4, *Label5, *Label6, *Label7;
+    QLineEdit *Text1, *Text2, *Text3;
+    QCheckBox *Check1, *Check2;
+    QComboBox *Combo1;
+    QPushButton *Command1, *Command2, *Command3, *Command4;
+    QFrame *Line1, *Line2;
+    ResultListView *ListView1;
+    QLabel *PicLV1;
+    QLabel *Image1;
+    QListWidget *File1;
+    QObject *CommonDialog1;
+    QFrame *PicProgress;
+    QLabel *Label3;
+    QProgressBar *ProgressBar1;
+    QStatusBar *StatusBar1;
+    QLabel *Panel[3];
+    IconStore ImageList1;
+
+    QMenu *menu列表操作;
+    QAction *menu显示列表当前操作项;
+
+    ResultModel *model() const;
+    SearchState &searchState() { return m_search; }
+    QAction *action(const QString &objectName) const;
+
+    void setPanelText(int panel, const QString &text); // panels 1 to 3
+
+    // Load: restores the settings and prepares the list.
+    void loadForm();
+    void 初始化PicLV1();
+    void 更新搜索扩展名();
+    void 更新母文件信息();
+    void 指定文件夹();
+    void 搜索文件夹(const QString &folder);
+
+    // The busy panel shown over the list by the long operations.
+    void showBusy(const QString &caption);
+    void hideBusy();
+    void setProgressRange(int maximum); // value 1, minimum 0, maximum, in that order
+    void setProgressValue(int value);
+
+    // A long operation calls these around its run; a close that arrives
+    // while it runs waits until it has returned.
+    void beginOperation();
+    void endOperation();
+    bool closePending() const { return m_closePending; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls(QWidget *client);
+    void buildMenus();
+    void applyLayout();
+    void saveSettings();
+
+    // WalkHost
+    bool includeSubfolders() override;
+    bool stopRequested() override;
+    void showStatus(const QString &text) override;
+    void showProgress(int minimum, int maximum, int value) override;
+    void letEventsRun() override;
+
+    QPointer<fCover> m_cover;
+    SearchState m_search;
+    int m_operations = 0;
+    bool m_closePending = false;
+    QPixmap m_listBackground;
+};

@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+// The vendor's web addresses. The defaults live here alone; the settings
+// section "设置" may override them ("VendorSite", "VendorSite2").
+namespace Vendor {
+
+QString site();         // root of the vendor's web site, no trailing "/"
+QString secondSite();   // root of the second site
+QString productPage();  // site + "/" + executable name + "/"
+QString versionFile();  // site + "/" + executable name + "/newver.txt"
+
+} // namespace Vendor

@@ -1,0 +1,121 @@
+#include "list/result_list_view.h"
+
+#include "list/result_model.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <array>
+#include <memory>
+
+ResultListView::ResultListView(QWidget *parent) : QTreeView(parent), m_model(new ResultModel(this))
+{
+    setObjectName(QStringLiteral("ListView1"));
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setIconSize(QSize(16, 16));
+    setSortingEnabled(false);
+    header()->setSectionsClickable(true);
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Designed widths in twips: 1440 for the first four, 5000 for the folder.
+    for (int c = 0; c < 4; ++c)
+        header()->resizeSection(c, 96);
+    header()->resizeSection(4, 333);
+    setAccessibleName(QStringLiteral("搜索结果列表"));
+}
+
+void ResultListView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        if (m_menu)
+            m_menu->popup(event->globalPosition().toPoint());
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+namespace {
+
+// Advance widths per character, so that a million cells are measured by
+// table look-ups; the widest cell is then measured exactly.
+class WidthTable {
+public:
+    explicit WidthTable(const QFontMetrics &fm) : m_fm(fm) { m_w.fill(-1); }
+    int width(const QString &s)
+    {
+        int w = 0;
+        for (QChar c : s) {
+            const ushort u = c.unicode();
+            int &slot = m_w[u];
+            if (slot < 0)
+                slot = m_fm.horizontalAdvance(c);
+            w += slot;
+        }
+        return w;
+    }
+
+private:
+    QFontMetrics m_fm;
+    std::array<int, 65536> m_w;
+};
+
+} // namespace
+
+void SetColumnWidth(QTreeView *list, int column, int width)
+{
+    QAbstractItemModel *model = list ? list->model() : nullptr;
+    if (!model || column < 1 || column > model->columnCount())
+        return;
+    const int c = column - 1;
+    if (width >= 0) {
+        list->header()->resizeSection(c, width);
+        return;
+    }
+    int best = list->header()->sectionSizeHint(c);
+    const int rows = model->rowCount();
+    if (rows > 0) {
+        auto *rm = qobject_cast<ResultModel *>(model);
+        int widest = 0;
+        if (rm) {
+            auto table = std::make_unique<WidthTable>(list->fontMetrics());
+            int most = -1;
+            for (int r = 0; r < rows; ++r) {
+                const ResultRow &row = rm->row(r);
+                const QString &text = c == 0 ? row.status : c == 1 ? row.fileName : c == 2 ? row.sizeKB
+                                                 : c == 3 ? row.modified : row.folder;
+                const int w = table->width(text);
+                if (w > most) {
+                    most = w;
+                    widest = r;
+                }
+            }
+        }
+        if (rm) {
+            // The delegate's own size hint adds tick box, icon and margins.
+            best = qMax(best, list->sizeHintForIndex(model->index(widest, c)).width());
+        } else {
+            for (int r = 0; r < rows; ++r)
+                best = qMax(best, list->sizeHintForIndex(model->index(r, c)).width());
+        }
+    }
+    list->header()->resizeSection(c, best);
+}
+
+void AutoSizeColumns(QTreeView *list, int width)
+{
+    QAbstractItemModel *model = list ? list->model() : nullptr;
+    if (!model)
+        return;
+    const int n = model->columnCount();
+    for (int c = 1; c <= n; ++c)
+        SetColumnWidth(list, c, width);
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <QTreeView>
+
+class QMenu;
+class ResultModel;
+
+// The report-style result list: five columns, a tick box per row, several
+// rows selectable, no in-place editing, the list menu on a right click.
+class ResultListView : public QTreeView {
+    Q_OBJECT
+public:
+    explicit ResultListView(QWidget *parent = nullptr);
+
+    ResultModel *resultModel() const { return m_model; }
+    void setPopupMenu(QMenu *menu) { m_menu = menu; }
+    QMenu *popupMenu() const { return m_menu; }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    ResultModel *m_model;
+    QMenu *m_menu = nullptr;
+};
+
+// Column fitting: each column as wide as the wider of its header and its
+// widest cell, over all rows.
+void SetColumnWidth(QTreeView *list, int column, int width);
+void AutoSizeColumns(QTreeView *list, int width = -2);

@@ -1,0 +1,63 @@
+#pragma once
+#include "search/found_file.h"
+
+#include <QHash>
+#include <QString>
+
+// What the walk needs from the window that runs it. The walk reads the two
+// flags afresh at every check, so the user can change them between folders.
+class WalkHost {
+public:
+    virtual ~WalkHost() = default;
+    virtual bool includeSubfolders() = 0;
+    virtual bool stopRequested() = 0;
+    virtual void showStatus(const QString &text) = 0;
+    virtual void showProgress(int minimum, int maximum, int value) = 0;
+    virtual void letEventsRun() = 0;
+};
+
+// Walks the folder tree depth-first and collects the candidate files of a
+// search into SearchState::FoundFiles. Links to folders are not descended into.
+class FolderWalk {
+public:
+    FolderWalk(SearchState &state, WalkHost &host);
+
+    void 搜索文件夹(const QString &folder);
+    void 遍历文件夹(const QString &folder);
+    void 收集文件夹文件(const QString &folder);
+
+    struct Entry {
+        QString name;
+        bool isFile = false;
+        bool isFolder = false;
+    };
+    struct Listing {
+        std::vector<Entry> entries;
+        int fileCount = 0;
+        bool subfoldersEnumerable = true;
+        int dirFd = -1; // kept open while the files are examined
+    };
+    static bool 能否枚举(const Listing &listing) { return listing.subfoldersEnumerable; }
+
+private:
+    bool readFolder(const QString &folder, Listing &listing);
+    void closeFolder(Listing &listing);
+    void collect(const QString &folder, Listing &listing);
+    const QString &typeNameFor(const QString &extension);
+    // The screen shows the latest status and bar value; writing them once per
+    // event-loop turn shows the same as writing them for every file.
+    void flushAndLetEventsRun();
+    void flush();
+
+    SearchState &m_state;
+    WalkHost &m_host;
+    QHash<QString, QString> m_typeNames;
+
+    enum class Pending { None, Text, Folder, File };
+    Pending m_statusKind = Pending::None;
+    QString m_statusText;
+    QString m_statusName;
+    int m_progressMax = 100;
+    int m_progressValue = 0;
+    bool m_progressDirty = false;
+};

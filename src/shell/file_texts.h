@@ -1,0 +1,21 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <ctime>
+
+// The texts that show a file's size and time in the list and the master-file
+// line; they are compared as texts, so every place must build them here.
+
+// Bytes as kilobytes "#,###,##0.000": the byte count as a 32-bit float
+// divided by 1024, the locale's group separator, three decimals.
+QString SizeText(qint64 bytes);
+
+// Local time "yyyy-MM-dd HH:mm:ss".
+QString TimeText(std::time_t secondsSinceEpoch);
+QString TimeText(const QDateTime &time);
+
+// The 14-digit stamp of a backup name: the time text without "-", ":", " ".
+QString BackupStamp(const QDateTime &time = QDateTime::currentDateTime());
+
+// The number a size text shows, or nothing when the text shows none.
+bool ParseSizeText(const QString &text, double *value);

@@ -1,0 +1,23 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+// A temp folder to build file trees in; removed with the object.
+class TempTree {
+public:
+    TempTree();
+    QString root() const { return m_dir.path(); }
+    QString path(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+
+    // Writes a file (creating its folders) and returns its full path.
+    QString file(const QString &relative, const QByteArray &content = QByteArray("x"));
+    QString folder(const QString &relative);
+    // Sets a file's modification time.
+    static void touch(const QString &path, const QDateTime &time);
+    static QByteArray read(const QString &path);
+
+private:
+    QTemporaryDir m_dir;
+};

@@ -1,0 +1,25 @@
+# Sourced by run.sh, test.sh and bench.sh: installs the Debian packages the
+# build needs, only when something is missing.
+install_deps() {
+  local kind="$1"
+  local pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libglib2.0-dev
+              libgl-dev fonts-noto-cjk adwaita-icon-theme shared-mime-info)
+  case "$kind" in
+    test) pkgs+=(libgtest-dev dbus dbus-x11 python3) ;;
+    bench) pkgs+=(findutils) ;;
+    shot) pkgs+=(xvfb xauth) ;;
+  esac
+  local missing=()
+  for p in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}. Install them with: sudo apt-get install ${missing[*]}" >&2
+    return 1
+  fi
+  echo "Installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >/dev/null
+  apt-get install -y -qq "${missing[@]}" >/dev/null
+}
