@@ -1,5 +1,6 @@
 #include "app/appearance.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QLinearGradient>
 #include <QPainter>
@@ -39,6 +40,16 @@ QFont lightFont(double pointSize)
     QFont f = uiFont(pointSize);
     f.setWeight(QFont::Light);
     return f;
+}
+
+void applyApplicationLook()
+{
+    QApplication::setWindowIcon(appIcon());
+    QApplication::setFont(uiFont(9));
+    // Outside a desktop session no theme is set; file icons still come from
+    // the installed freedesktop theme.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
 }
 
 namespace {

@@ -11,6 +11,10 @@ QFont uiFont(double pointSize = 9.0);
 // The lighter face for the cover's introduction.
 QFont lightFont(double pointSize = 9.0);
 
+// Font, icon and icon theme for the whole application; called once after
+// the QApplication exists.
+void applyApplicationLook();
+
 // The program's own artwork, drawn rather than shipped.
 QPixmap coverPicture();
 QIcon appIcon();

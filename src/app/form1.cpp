@@ -9,6 +9,7 @@
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "replace/file_facts.h"
+#include "search/search_command.h"
 #include "shell/desktop.h"
 
 #include <QAction>
@@ -60,7 +61,7 @@ QMenu *addMenu(QWidget *parent, const QString &name, const QString &caption)
 
 } // namespace
 
-Form1::Form1(fCover *cover) : m_cover(cover)
+Form1::Form1(fCover *cover) : m_cover(cover), m_searchCommand(std::make_unique<SearchCommand>(*this))
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -219,6 +220,7 @@ void Form1::buildControls(QWidget *client)
     Text2->installEventFilter(this);
     Text3->installEventFilter(this);
     connect(Command4, &QPushButton::clicked, this, &Form1::指定文件夹);
+    connect(Command1, &QPushButton::clicked, this, [this] { m_searchCommand->click(); });
 }
 
 void Form1::buildMenus()
@@ -348,6 +350,15 @@ void Form1::初始化PicLV1()
     QPalette p = ListView1->viewport()->palette();
     p.setBrush(QPalette::Base, QBrush(m_listBackground));
     ListView1->viewport()->setPalette(p);
+}
+
+void Form1::clearListBackground()
+{
+    QPalette p = ListView1->viewport()->palette();
+    p.setBrush(QPalette::Base, palette().brush(QPalette::Base));
+    ListView1->viewport()->setPalette(p);
+    PicLV1->clear();
+    m_listBackground = QPixmap();
 }
 
 void Form1::更新搜索扩展名()

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -18,6 +19,7 @@ class QPushButton;
 class ResultListView;
 class ResultModel;
 class fCover;
+class SearchCommand;
 
 // The main window. It owns the result list, the search state and the busy
 // panel; the commands of the other subsystems act on its controls.
@@ -58,6 +60,7 @@ public:
     // Load: restores the settings and prepares the list.
     void loadForm();
     void 初始化PicLV1();
+    void clearListBackground();
     void 更新搜索扩展名();
     void 更新母文件信息();
     void 指定文件夹();
@@ -95,6 +98,7 @@ private:
     void letEventsRun() override;
 
     QPointer<fCover> m_cover;
+    std::unique_ptr<SearchCommand> m_searchCommand;
     SearchState m_search;
     int m_operations = 0;
     bool m_closePending = false;

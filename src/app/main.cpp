@@ -3,7 +3,6 @@
 #include "app/fcover.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,10 +20,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(AppInfo::title());
     QApplication::setApplicationVersion(AppInfo::versionText());
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(Appearance::appIcon());
-    QApplication::setFont(Appearance::uiFont(9));
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    Appearance::applyApplicationLook();
 
     fCover cover;
     cover.loadCover();

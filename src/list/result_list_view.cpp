@@ -2,6 +2,9 @@
 
 #include "list/result_model.h"
 
+#include "app/app_state.h"
+#include "shell/dialogs.h"
+
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
@@ -30,6 +33,18 @@ ResultListView::ResultListView(QWidget *parent) : QTreeView(parent), m_model(new
         header()->resizeSection(c, 96);
     header()->resizeSection(4, 333);
     setAccessibleName(QStringLiteral("搜索结果列表"));
+    connect(header(), &QHeaderView::sectionClicked, this, &ResultListView::headerClicked);
+}
+
+void ResultListView::headerClicked(int section)
+{
+    if (appState().IsWorking) {
+        MessageBox::information(this, QStringLiteral("停止工作后方可排序！"));
+        return;
+    }
+    m_sortColumn = section;
+    m_order = m_order == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
+    m_model->sortRows(m_sortColumn, m_order);
 }
 
 void ResultListView::mousePressEvent(QMouseEvent *event)

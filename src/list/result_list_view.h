@@ -15,12 +15,20 @@ public:
     void setPopupMenu(QMenu *menu) { m_menu = menu; }
     QMenu *popupMenu() const { return m_menu; }
 
+    // A header click sorts once by that column; one direction for the whole
+    // list flips on every accepted click, starting from ascending.
+    void headerClicked(int section);
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_order; }
+
 protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
     ResultModel *m_model;
     QMenu *m_menu = nullptr;
+    int m_sortColumn = 0;
+    Qt::SortOrder m_order = Qt::AscendingOrder;
 };
 
 // Column fitting: each column as wide as the wider of its header and its

@@ -1,5 +1,6 @@
 // Every test process runs headless with HOME, the XDG folders and the
 // settings pointed at a fresh temp folder, so no test touches the real home.
+#include "app/appearance.h"
 #include "shell/dialogs.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    Appearance::applyApplicationLook();
     MessageBox::setHeadless(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

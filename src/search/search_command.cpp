@@ -1,0 +1,151 @@
+#include "search/search_command.h"
+
+#include "app/app_state.h"
+#include "app/form1.h"
+#include "list/icon_store.h"
+#include "list/result_list_view.h"
+#include "list/result_model.h"
+#include "search/elapsed_text.h"
+#include "shell/dialogs.h"
+#include "shell/file_system.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+const QString IdleCaption = QStringLiteral("搜索文件");
+const QString StopCaption = QStringLiteral("停止搜索");
+} // namespace
+
+bool NameMatches(const QString &fileName, const QString &wanted, int mode)
+{
+    if (wanted.isEmpty())
+        return true;
+    if (mode == 0)
+        return fileName.compare(wanted, Qt::CaseInsensitive) == 0;
+    return fileName.contains(wanted, Qt::CaseInsensitive);
+}
+
+int AddToList(ResultModel &model, IconStore &icons, const std::vector<const FoundFile *> &files)
+{
+    // One image per kind: "K" + extension + "." + type name, looked up before
+    // an icon is extracted. The last kind seen per extension saves building
+    // the key for every row.
+    struct Seen { QString type; int icon; };
+    QHash<QString, Seen> seen;
+    std::vector<const FoundFile *> fresh;
+    std::vector<int> iconOf;
+    fresh.reserve(files.size());
+    iconOf.reserve(files.size());
+    for (const FoundFile *f : files) {
+        if (model.findKey(f->FullPath) >= 0)
+            continue;
+        int icon = 0;
+        auto it = seen.find(f->Extension);
+        if (it != seen.end() && it->type == f->TypeName) {
+            icon = it->icon;
+        } else {
+            const QString key = QStringLiteral("K") + f->Extension + QLatin1Char('.') + f->TypeName;
+            icon = icons.find(key);
+            if (icon < 1)
+                icon = icons.addFileIcon(key, f->FullPath);
+            seen.insert(f->Extension, Seen{f->TypeName, icon});
+        }
+        fresh.push_back(f);
+        iconOf.push_back(icon > 0 ? icon : 0);
+    }
+    return model.addRows(fresh, iconOf);
+}
+
+void SearchCommand::加入列表(int index)
+{
+    const auto &found = m_form.searchState().FoundFiles;
+    if (index < 0 || index >= static_cast<int>(found.size()))
+        return;
+    AddToList(*m_form.model(), m_form.ImageList1, {&found[static_cast<size_t>(index)]});
+}
+
+void SearchCommand::click()
+{
+    Form1 &f = m_form;
+    if (f.Text1->text().trimmed().isEmpty()) {
+        MessageBox::critical(&f, QStringLiteral("请指定搜索目录！"));
+        return;
+    }
+    if (!FolderExists(f.Text1->text())) {
+        MessageBox::critical(&f, QStringLiteral("文件夹不存在！ 请重新指定文件夹！"));
+        return;
+    }
+    if (f.Command1->text() != IdleCaption) {
+        appState().StopRequested = true;
+        return;
+    }
+    if (appState().IsWorking) {
+        MessageBox::critical(&f, QStringLiteral("正在工作，请稍后再试！"));
+        return;
+    }
+    run();
+}
+
+void SearchCommand::run()
+{
+    Form1 &f = m_form;
+    AppState &app = appState();
+    SearchState &s = f.searchState();
+
+    app.IsWorking = true;
+    f.beginOperation();
+    f.showBusy(QStringLiteral("正在搜索文件夹和文件..."));
+    QElapsedTimer clock; // monotonic: a search across midnight keeps its true length
+    clock.start();
+    f.clearListBackground();
+    f.Command1->setText(StopCaption);
+    f.Command1->setStyleSheet(QStringLiteral("background-color: yellow;"));
+    app.StopRequested = false;
+    s.SearchPattern = SearchPatternFor(s.SearchExtension);
+    s.FoundFiles.clear();
+
+    f.搜索文件夹(f.Text1->text());
+
+    f.Label3->setText(QStringLiteral("正在载入文件到列表..."));
+    f.Label3->adjustSize();
+    QCoreApplication::processEvents();
+    // Read only now: the name filter may change while the walk runs.
+    const QString wanted = f.Text2->text();
+    const int mode = f.Combo1->currentIndex();
+    f.ListView1->hide();
+    std::vector<const FoundFile *> chosen;
+    chosen.reserve(s.FoundFiles.size());
+    for (const FoundFile &file : s.FoundFiles)
+        if (NameMatches(file.FileName, wanted, mode))
+            chosen.push_back(&file);
+    AddToList(*f.model(), f.ImageList1, chosen);
+    f.ListView1->show();
+    AutoSizeColumns(f.ListView1, -2);
+    f.setPanelText(3, QStringLiteral("文件数：") + QString::number(f.model()->rowCount()));
+    s.FoundFiles.clear();
+    s.FoundFiles.shrink_to_fit();
+
+    const float seconds = static_cast<float>(clock.nsecsElapsed() / 1e9);
+    const QString elapsed = 时分秒(seconds);
+    f.setPanelText(2, QStringLiteral("搜索完成。耗时：") + elapsed);
+    f.ProgressBar1->setValue(1);
+    f.Command1->setText(IdleCaption);
+    f.Command1->setStyleSheet(QString());
+    f.hideBusy();
+    app.IsWorking = false;
+
+    const int folders = f.Check1->isChecked() ? static_cast<int>(s.SearchedFolders.size()) : 1;
+    const bool closing = f.closePending();
+    f.endOperation();
+    if (closing)
+        return; // the window is on its way out; no completion box over nothing
+    MessageBox::information(&f, QStringLiteral("搜索完成！\r\n搜索目录：") + QString::number(folders) +
+                                    QStringLiteral("个，耗时：") + elapsed);
+}
