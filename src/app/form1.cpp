@@ -9,13 +9,16 @@
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "replace/file_facts.h"
+#include "replace/replace_command.h"
 #include "search/search_command.h"
 #include "shell/desktop.h"
+#include "shell/dialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -61,7 +64,9 @@ QMenu *addMenu(QWidget *parent, const QString &name, const QString &caption)
 
 } // namespace
 
-Form1::Form1(fCover *cover) : m_cover(cover), m_searchCommand(std::make_unique<SearchCommand>(*this))
+Form1::Form1(fCover *cover)
+    : m_cover(cover), m_searchCommand(std::make_unique<SearchCommand>(*this)),
+      m_replaceCommand(std::make_unique<ReplaceCommand>(*this)), m_restoreCommand(std::make_unique<RestoreCommand>(*this))
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -221,6 +226,8 @@ void Form1::buildControls(QWidget *client)
     Text3->installEventFilter(this);
     connect(Command4, &QPushButton::clicked, this, &Form1::指定文件夹);
     connect(Command1, &QPushButton::clicked, this, [this] { m_searchCommand->click(); });
+    connect(Command2, &QPushButton::clicked, this, &Form1::指定母文件);
+    connect(Command3, &QPushButton::clicked, this, [this] { m_replaceCommand->click(); });
 }
 
 void Form1::buildMenus()
@@ -242,7 +249,8 @@ void Form1::buildMenus()
     addItem(remove, QStringLiteral("menu移除选中项"), QStringLiteral("选中项"));
     addItem(remove, QStringLiteral("menu移除勾选项"), QStringLiteral("勾选项"));
     addItem(remove, QStringLiteral("menu移除全部"), QStringLiteral("全部"));
-    addItem(menu列表操作, QStringLiteral("menu恢复最近一次被替换的文件"), QStringLiteral("恢复最近一次被替换的文件"));
+    connect(addItem(menu列表操作, QStringLiteral("menu恢复最近一次被替换的文件"), QStringLiteral("恢复最近一次被替换的文件")),
+            &QAction::triggered, this, [this] { m_restoreCommand->click(); });
     QMenu *single = addMenu(menu列表操作, QStringLiteral("menu单选"), QStringLiteral("单选"));
     addItem(single, QStringLiteral("menu复制文件目录"), QStringLiteral("复制文件目录"));
     addItem(single, QStringLiteral("menu复制文件路径"), QStringLiteral("复制文件路径"));
@@ -381,6 +389,13 @@ void Form1::指定文件夹()
     if (!picked && start.trimmed().isEmpty())
         return;
     Text1->setText(folder);
+}
+
+void Form1::指定母文件()
+{
+    const QString picked = FileDialog::getOpenFileName(this);
+    if (!picked.isEmpty())
+        Text3->setText(QDir::toNativeSeparators(picked));
 }
 
 void Form1::搜索文件夹(const QString &folder)

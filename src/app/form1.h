@@ -20,6 +20,8 @@ class ResultListView;
 class ResultModel;
 class fCover;
 class SearchCommand;
+class ReplaceCommand;
+class RestoreCommand;
 
 // The main window. It owns the result list, the search state and the busy
 // panel; the commands of the other subsystems act on its controls.
@@ -64,6 +66,7 @@ public:
     void 更新搜索扩展名();
     void 更新母文件信息();
     void 指定文件夹();
+    void 指定母文件();
     void 搜索文件夹(const QString &folder);
 
     // The busy panel shown over the list by the long operations.
@@ -99,6 +102,8 @@ private:
 
     QPointer<fCover> m_cover;
     std::unique_ptr<SearchCommand> m_searchCommand;
+    std::unique_ptr<ReplaceCommand> m_replaceCommand;
+    std::unique_ptr<RestoreCommand> m_restoreCommand;
     SearchState m_search;
     int m_operations = 0;
     bool m_closePending = false;

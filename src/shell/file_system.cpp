@@ -36,14 +36,19 @@ QStringList fileCandidates(const QString &text)
 
 } // namespace
 
-bool FileExists(const QString &path)
+QString ExistingFilePath(const QString &path)
 {
     for (const QString &candidate : fileCandidates(path)) {
         const QFileInfo fi(candidate);
         if (fi.exists() && fi.isFile())
-            return true;
+            return candidate;
     }
-    return false;
+    return QString();
+}
+
+bool FileExists(const QString &path)
+{
+    return !ExistingFilePath(path).isEmpty();
 }
 
 bool FolderExists(const QString &path)

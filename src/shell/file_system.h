@@ -9,6 +9,9 @@ class QWidget;
 // ignored and a file: URL in any letter case names its local path.
 bool FileExists(const QString &path);
 
+// The local path of the file FileExists finds for the text, or "".
+QString ExistingFilePath(const QString &path);
+
 // True for an existing folder of exactly that path, blanks kept.
 bool FolderExists(const QString &path);
 

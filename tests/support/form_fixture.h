@@ -9,6 +9,8 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include "support/qt_printers.h"
+
 // A freshly loaded main window over empty settings, with every box and
 // picker answered by the test seams.
 class FormTest : public ::testing::Test {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/qt_printers.h"
+
 // A temp folder to build file trees in; removed with the object.
 class TempTree {
 public:

@@ -1,0 +1,162 @@
+#include "replace/backup.h"
+
+#include "app/app_state.h"
+#include "replace/file_ops.h"
+#include "shell/file_system.h"
+#include "shell/file_texts.h"
+
+#include <QDir>
+#include <QLocale>
+#include <algorithm>
+
+namespace {
+
+// Any text a lenient number parser takes: digits with blanks, a sign,
+// separators or an exponent. Fourteen digits always pass.
+bool isNumeric(const QString &text)
+{
+    bool ok = false;
+    QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok)
+        QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok;
+}
+
+bool lessIgnoringCase(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; }
+
+QString folderOf(const QString &path)
+{
+    const qsizetype i = path.lastIndexOf(QDir::separator());
+    return i <= 0 ? QString(QDir::separator()) : path.left(i);
+}
+
+QString nameOf(const QString &path) { return path.mid(path.lastIndexOf(QDir::separator()) + 1); }
+
+} // namespace
+
+bool 是替换后文件格式(const QString &fileName)
+{
+    if (fileName.size() <= BackupSuffixLength)
+        return false;
+    const QString suffix = fileName.right(BackupSuffixLength);
+    return suffix.at(0) == QLatin1Char('[') && suffix.endsWith(ReplaceTag) && isNumeric(suffix.mid(1, 14));
+}
+
+QString 替换前文件名(const QString &fileName)
+{
+    return 是替换后文件格式(fileName) ? fileName.left(fileName.size() - BackupSuffixLength) : QString();
+}
+
+QStringList FolderNames::list(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    std::stable_sort(names.begin(), names.end(), lessIgnoringCase);
+    return names;
+}
+
+const QStringList &FolderNames::names(const QString &folder)
+{
+    auto it = m_folders.find(folder);
+    if (it == m_folders.end())
+        it = m_folders.insert(folder, list(folder));
+    return *it;
+}
+
+void FolderNames::renamed(const QString &folder, const QString &from, const QString &to)
+{
+    auto it = m_folders.find(folder);
+    if (it == m_folders.end())
+        return;
+    it->removeOne(from);
+    it->insert(std::upper_bound(it->begin(), it->end(), to, lessIgnoringCase) - it->begin(), to);
+}
+
+QString 最近一次替换后文件名(const QString &folder, const QString &name, FolderNames *cache)
+{
+    if (!FolderExists(folder))
+        return QString();
+    FolderNames local;
+    const QStringList &names = (cache ? cache : &local)->names(folder);
+    // The stamp is fixed-width and most significant first: the newest backup
+    // of a name sorts last.
+    for (qsizetype i = names.size() - 1; i >= 0; --i) {
+        const QString &s = names.at(i);
+        if (s.endsWith(ReplaceTag) && 是替换后文件格式(s)
+            && QStringView(s).left(name.size()).compare(name, Qt::CaseInsensitive) == 0)
+            return s;
+    }
+    return QString();
+}
+
+bool 文件替换及备份(const QString &target, const QString &master)
+{
+    return 文件替换及备份(target, master, appState().NoBackupBeforeReplace);
+}
+
+bool 文件替换及备份(const QString &target, const QString &master, int noBackup)
+{
+    // The same file under another name (a link, or another spelling where
+    // names ignore case) is never replaced by itself.
+    if (FileOps::sameFile(target, master))
+        return false;
+    if (!FileOps::isFile(target) || !FileOps::makeOwnerWritable(target))
+        return false;
+    FileOps::makeOwnerWritable(master); // reading needs no more; a refusal is no failure
+
+    // The new content is complete on disk before the old file is touched.
+    const QString staged = FileOps::copyToNewFile(master, folderOf(target));
+    if (staged.isEmpty())
+        return false;
+
+    if (noBackup == 1) {
+        // The trash refused: the old file stays as it is.
+        if (!DeleteToRecycleBin(target)) {
+            FileOps::remove(staged);
+            return false;
+        }
+        if (!FileOps::renameNoReplace(staged, target)) {
+            FileOps::remove(staged); // the old file is safe in the trash
+            return false;
+        }
+        return true;
+    }
+
+    const QString backup = target + QLatin1Char('[') + BackupStamp() + ReplaceTag;
+    bool noLinks = false;
+    if (FileOps::linkNoReplace(target, backup, &noLinks)) {
+        // Old content now has two names; the target name then moves to the
+        // new content in one step, so a crash leaves old or new, never none.
+        if (!FileOps::sameFile(target, backup) || !FileOps::moveIntoPlace(staged, target)) {
+            if (FileOps::sameFile(target, backup))
+                FileOps::remove(backup);
+            FileOps::remove(staged);
+            return false;
+        }
+        return true;
+    }
+    if (!noLinks) {
+        FileOps::remove(staged);
+        return false;
+    }
+    // Without hard links: rename aside, then the new file in, undoing on failure.
+    if (!FileOps::renameNoReplace(target, backup)) {
+        FileOps::remove(staged);
+        return false;
+    }
+    if (!FileOps::renameNoReplace(staged, target)) {
+        FileOps::renameNoReplace(backup, target);
+        FileOps::remove(staged);
+        return false;
+    }
+    return true;
+}
+
+QString 文件恢复备份(const QString &path)
+{
+    if (!FileOps::makeOwnerWritable(path))
+        return QString();
+    const QString suffix = QLatin1Char('[') + BackupStamp() + RestoreTag;
+    if (!FileOps::renameNoReplace(path, path + suffix))
+        return QString();
+    return nameOf(path) + suffix;
+}

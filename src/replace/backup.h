@@ -1,0 +1,39 @@
+#pragma once
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+// Backup names: the file's whole name + "[" + 14-digit stamp + a tag. They are
+// the only record of past replacements.
+inline const QString ReplaceTag = QStringLiteral("替换备份]");
+inline const QString RestoreTag = QStringLiteral("恢复备份]");
+inline constexpr int BackupSuffixLength = 20;
+
+bool 是替换后文件格式(const QString &fileName);
+QString 替换前文件名(const QString &fileName);
+
+// The file names of folders, listed once and kept true as a run renames
+// files, so that a run over many rows lists each folder only once.
+class FolderNames {
+public:
+    // Sorted ascending, letter case ignored; files only, hidden ones included.
+    const QStringList &names(const QString &folder);
+    void renamed(const QString &folder, const QString &from, const QString &to);
+
+    static QStringList list(const QString &folder);
+
+private:
+    QHash<QString, QStringList> m_folders;
+};
+
+// The most recent replacement backup of name in folder ("" when none).
+QString 最近一次替换后文件名(const QString &folder, const QString &name, FolderNames *cache = nullptr);
+
+// Replaces target with a copy of master after keeping the old file under its
+// backup name (or, with no-backup mode, in the trash). On any failure the
+// target keeps its old content.
+bool 文件替换及备份(const QString &target, const QString &master);
+bool 文件替换及备份(const QString &target, const QString &master, int noBackup);
+
+// Sets a file aside under a restore-conflict name; its new name, or "".
+QString 文件恢复备份(const QString &path);

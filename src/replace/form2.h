@@ -1,0 +1,29 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+// Asks what a restore does with a file standing at the restored name. Only
+// its two buttons change RestoreConflictChoice.
+class Form2 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form2(QWidget *parent = nullptr);
+
+    QLabel *Label1;
+    QRadioButton *Option1, *Option2;
+    QPushButton *Command1, *Command2;
+
+    // Shows the dialog modally. While message boxes are headless, the next
+    // scripted action plays the user's part instead (none: the close box).
+    static void showModal(QWidget *parent);
+    static void setNextScript(std::function<void(Form2 &)> script);
+    static void clearScripts();
+
+private:
+    void 确定();
+    void 取消();
+};

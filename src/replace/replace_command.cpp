@@ -1,0 +1,195 @@
+#include "replace/replace_command.h"
+
+#include "app/app_state.h"
+#include "app/form1.h"
+#include "list/result_list_view.h"
+#include "list/result_model.h"
+#include "replace/backup.h"
+#include "replace/file_facts.h"
+#include "replace/file_ops.h"
+#include "replace/form2.h"
+#include "shell/dialogs.h"
+#include "shell/file_system.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Guards a run: busy flag, busy panel and the window's pending close.
+class Run {
+public:
+    Run(Form1 &f, const QString &caption) : m_f(f)
+    {
+        appState().IsWorking = true;
+        m_f.beginOperation();
+        m_f.showBusy(caption);
+        m_f.setProgressRange(m_f.model()->rowCount() + 1);
+    }
+    // A close of the window ends the run before its next row.
+    bool nextRow(int i)
+    {
+        m_f.setProgressValue(i);
+        QCoreApplication::processEvents();
+        return !m_f.closePending();
+    }
+    // Returns whether the window stays, so that a final notice makes sense.
+    bool finish()
+    {
+        AutoSizeColumns(m_f.ListView1, -2);
+        m_f.hideBusy();
+        appState().IsWorking = false;
+        const bool stays = !m_f.closePending();
+        m_f.endOperation();
+        return stays;
+    }
+
+private:
+    Form1 &m_f;
+};
+
+} // namespace
+
+void ReplaceCommand::click()
+{
+    Form1 &f = m_form;
+    if (f.Text3->text().trimmed().isEmpty()) {
+        MessageBox::critical(&f, QStringLiteral("请指定替换用的母文件！"));
+        return;
+    }
+    // The path the existence test accepted (a file: URL names its local path).
+    const QString master = ExistingFilePath(f.Text3->text());
+    if (master.isEmpty()) {
+        MessageBox::critical(&f, QStringLiteral("替换用的母文件不存在！ 请重新指定替换用的母文件！"));
+        return;
+    }
+    if (appState().IsWorking) {
+        MessageBox::critical(&f, QStringLiteral("正在工作，请稍后再试！"));
+        return;
+    }
+    if (appState().NoBackupBeforeReplace == 1
+        && !MessageBox::ask(&f, QStringLiteral("目前的设置是替换前不备份文件，你确定要继续吗？"), QStringLiteral("备份确认")))
+        return;
+
+    FileOps::makeOwnerWritable(master);
+    const FileFacts facts = ReadFileFacts(master);
+    if (facts.name.isEmpty()) {
+        MessageBox::critical(&f, QStringLiteral("替换用的母文件有问题！"));
+        return;
+    }
+    if (!MessageBox::ask(&f, QStringLiteral("所有被勾选的同名文件将会被替换用的母文件替换，原文件会被重命名后备份，你确定要继续吗？")))
+        return;
+
+    ResultModel &model = *f.model();
+    f.Command3->setEnabled(false);
+    Run run(f, QStringLiteral("正在替换文件..."));
+    const int n = model.rowCount();
+    for (int i = 0; i < n; ++i) {
+        if (!run.nextRow(i + 1))
+            break;
+        if (i >= model.rowCount() || !model.row(i).checked)
+            continue;
+        const ResultRow &row = model.row(i);
+        if (row.fileName.compare(facts.name, Qt::CaseInsensitive) != 0) {
+            model.setStatus(i, QStringLiteral("跳过-文件名不同"));
+            continue;
+        }
+        if (FileOps::sameFile(row.key, master)) {
+            model.setChecked(i, false);
+            model.setStatus(i, QStringLiteral("自身"));
+            continue;
+        }
+        // The texts the row shows, not a fresh look at the file.
+        if (f.Check2->isChecked() && row.sizeKB == facts.sizeText && row.modified == facts.timeText) {
+            model.setStatus(i, QStringLiteral("跳过-大小日期相同"));
+            continue;
+        }
+        const bool ok = 文件替换及备份(row.key, master);
+        model.setStatus(i, ok ? QStringLiteral("已经替换") : QStringLiteral("替换失败"));
+        更新文件大小修改日期(model, i);
+    }
+    const bool stays = run.finish();
+    f.Command3->setEnabled(true);
+    if (stays)
+        MessageBox::information(&f, QStringLiteral("替换文件完成。"));
+}
+
+void RestoreCommand::click()
+{
+    Form1 &f = m_form;
+    AppState &app = appState();
+    if (app.IsWorking) {
+        MessageBox::critical(&f, QStringLiteral("正在工作，请稍后再试！"));
+        return;
+    }
+    if (!MessageBox::ask(&f, QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？")))
+        return;
+    Form2::showModal(&f);
+    if (app.RestoreConflictChoice == QStringLiteral("取消"))
+        return;
+
+    ResultModel &model = *f.model();
+    FolderNames names; // each folder listed once per run, kept true as files move
+    Run run(f, QStringLiteral("正在恢复文件..."));
+    const QChar sep = QDir::separator();
+    const int n = model.rowCount();
+    for (int i = 0; i < n; ++i) {
+        if (!run.nextRow(i + 1))
+            break;
+        if (i >= model.rowCount() || !model.row(i).checked)
+            continue;
+        const ResultRow &row = model.row(i);
+        const QString backupName = row.fileName;
+        if (!是替换后文件格式(backupName)) {
+            model.setStatus(i, QStringLiteral("格式不符"));
+            continue;
+        }
+        const QString original = 替换前文件名(backupName);
+        const QString folder = row.folder;
+        const QString target = folder.endsWith(sep) ? folder + original : folder + sep + original;
+        if (FileExists(target)) {
+            if (app.RestoreConflictChoice == QStringLiteral("跳过")) {
+                model.setStatus(i, QStringLiteral("已存在，跳过"));
+                continue;
+            }
+            const QString aside = 文件恢复备份(target);
+            if (aside.isEmpty()) {
+                model.setStatus(i, QStringLiteral("已存在，跳过"));
+                continue;
+            }
+            names.renamed(folder, original, aside);
+            // A listed row of the file set aside follows it to its new name,
+            // so the restored row can take the name without two rows sharing it.
+            const int standing = model.findKey(target);
+            if (standing >= 0) {
+                model.setFileName(standing, aside);
+                更新文件大小修改日期(model, standing);
+            }
+        }
+        const QString latest = 最近一次替换后文件名(folder, original, &names);
+        if (latest.isEmpty()) {
+            model.setStatus(i, QStringLiteral("替换文件不存在"));
+            continue;
+        }
+        if (latest.compare(backupName, Qt::CaseInsensitive) != 0) {
+            model.setStatus(i, QStringLiteral("不是最近替换"));
+            continue;
+        }
+        // Never over a file: something standing at the name now (a link, a
+        // file created meanwhile) leaves both files as they are.
+        if (!FileOps::renameNoReplace(row.key, target)) {
+            model.setStatus(i, QStringLiteral("恢复失败"));
+            continue;
+        }
+        names.renamed(folder, backupName, original);
+        model.setFileName(i, original);
+        model.setStatus(i, QStringLiteral("已经恢复"));
+        更新文件大小修改日期(model, i);
+    }
+    const bool stays = run.finish();
+    if (stays)
+        MessageBox::information(&f, QStringLiteral("恢复文件完成。"));
+}
