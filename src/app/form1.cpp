@@ -6,7 +6,10 @@
 #include "app/fcover.h"
 #include "app/layout.h"
 #include "app/settings.h"
+#include "list/list_commands.h"
 #include "list/result_list_view.h"
+#include "list/shell_actions.h"
+#include "options/foption.h"
 #include "list/result_model.h"
 #include "replace/file_facts.h"
 #include "replace/replace_command.h"
@@ -66,7 +69,8 @@ QMenu *addMenu(QWidget *parent, const QString &name, const QString &caption)
 
 Form1::Form1(fCover *cover)
     : m_cover(cover), m_searchCommand(std::make_unique<SearchCommand>(*this)),
-      m_replaceCommand(std::make_unique<ReplaceCommand>(*this)), m_restoreCommand(std::make_unique<RestoreCommand>(*this))
+      m_replaceCommand(std::make_unique<ReplaceCommand>(*this)), m_restoreCommand(std::make_unique<RestoreCommand>(*this)),
+      m_listCommands(std::make_unique<ListCommands>(*this)), m_shellActions(std::make_unique<ShellActions>(*this))
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -97,7 +101,11 @@ Form1::Form1(fCover *cover)
     resize(px(15000), px(8055) + menuBar()->sizeHint().height());
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The list outlives the icon store while the base classes tear down.
+    model()->setIcons(nullptr);
+}
 
 void Form1::buildControls(QWidget *client)
 {
@@ -242,43 +250,53 @@ void Form1::buildMenus()
 
     menu列表操作 = addMenu(bar, QStringLiteral("menu列表操作"), QStringLiteral("列表操作(&L)"));
     QMenu *select = addMenu(menu列表操作, QStringLiteral("menu选择"), QStringLiteral("选择"));
-    addItem(select, QStringLiteral("menu选中全部"), QStringLiteral("选中全部"));
-    addItem(select, QStringLiteral("menu勾选全部"), QStringLiteral("勾选全部"));
-    addItem(select, QStringLiteral("menu全部去勾选"), QStringLiteral("全部去勾选"));
+    const auto list = [this](QAction *a, void (ListCommands::*command)()) {
+        connect(a, &QAction::triggered, this, [this, command] { (m_listCommands.get()->*command)(); });
+    };
+    const auto shell = [this](QAction *a, void (ShellActions::*command)()) {
+        connect(a, &QAction::triggered, this, [this, command] { (m_shellActions.get()->*command)(); });
+    };
+    list(addItem(select, QStringLiteral("menu选中全部"), QStringLiteral("选中全部")), &ListCommands::选中全部);
+    list(addItem(select, QStringLiteral("menu勾选全部"), QStringLiteral("勾选全部")), &ListCommands::勾选全部);
+    list(addItem(select, QStringLiteral("menu全部去勾选"), QStringLiteral("全部去勾选")), &ListCommands::全部去勾选);
     QMenu *remove = addMenu(menu列表操作, QStringLiteral("menu移除"), QStringLiteral("移除"));
-    addItem(remove, QStringLiteral("menu移除选中项"), QStringLiteral("选中项"));
-    addItem(remove, QStringLiteral("menu移除勾选项"), QStringLiteral("勾选项"));
-    addItem(remove, QStringLiteral("menu移除全部"), QStringLiteral("全部"));
+    list(addItem(remove, QStringLiteral("menu移除选中项"), QStringLiteral("选中项")), &ListCommands::移除选中项);
+    list(addItem(remove, QStringLiteral("menu移除勾选项"), QStringLiteral("勾选项")), &ListCommands::移除勾选项);
+    list(addItem(remove, QStringLiteral("menu移除全部"), QStringLiteral("全部")), &ListCommands::移除全部);
     connect(addItem(menu列表操作, QStringLiteral("menu恢复最近一次被替换的文件"), QStringLiteral("恢复最近一次被替换的文件")),
             &QAction::triggered, this, [this] { m_restoreCommand->click(); });
     QMenu *single = addMenu(menu列表操作, QStringLiteral("menu单选"), QStringLiteral("单选"));
-    addItem(single, QStringLiteral("menu复制文件目录"), QStringLiteral("复制文件目录"));
-    addItem(single, QStringLiteral("menu复制文件路径"), QStringLiteral("复制文件路径"));
-    addItem(single, QStringLiteral("menu打开文件所在目录"), QStringLiteral("打开文件所在目录"));
+    shell(addItem(single, QStringLiteral("menu复制文件目录"), QStringLiteral("复制文件目录")), &ShellActions::复制文件目录);
+    shell(addItem(single, QStringLiteral("menu复制文件路径"), QStringLiteral("复制文件路径")), &ShellActions::复制文件路径);
+    shell(addItem(single, QStringLiteral("menu打开文件所在目录"), QStringLiteral("打开文件所在目录")), &ShellActions::打开文件所在目录);
     QMenu *del = addMenu(menu列表操作, QStringLiteral("menu删除文件"), QStringLiteral("删除文件"));
-    addItem(del, QStringLiteral("menu删除选中项"), QStringLiteral("删除选中项"));
-    addItem(del, QStringLiteral("menu删除勾选项"), QStringLiteral("删除勾选项"));
-    addItem(del, QStringLiteral("menu删除全部替换备份文件"), QStringLiteral("删除全部[替换备份]文件"));
-    addItem(del, QStringLiteral("menu删除全部恢复备份文件"), QStringLiteral("删除全部[恢复备份]文件"));
+    list(addItem(del, QStringLiteral("menu删除选中项"), QStringLiteral("删除选中项")), &ListCommands::删除选中项);
+    list(addItem(del, QStringLiteral("menu删除勾选项"), QStringLiteral("删除勾选项")), &ListCommands::删除勾选项);
+    list(addItem(del, QStringLiteral("menu删除全部替换备份文件"), QStringLiteral("删除全部[替换备份]文件")),
+         &ListCommands::删除全部替换备份文件);
+    list(addItem(del, QStringLiteral("menu删除全部恢复备份文件"), QStringLiteral("删除全部[恢复备份]文件")),
+         &ListCommands::删除全部恢复备份文件);
     ListView1->setPopupMenu(menu列表操作);
 
     QMenu *tools = addMenu(bar, QStringLiteral("menu工具"), QStringLiteral("工具(&T)"));
-    addItem(tools, QStringLiteral("menu设置"), QStringLiteral("设置"));
+    connect(addItem(tools, QStringLiteral("menu设置"), QStringLiteral("设置")), &QAction::triggered, this,
+            [this] { fOption::showModal(this); });
     menu显示列表当前操作项 = addItem(tools, QStringLiteral("menu显示列表当前操作项"), QStringLiteral("显示列表当前操作项"));
     menu显示列表当前操作项->setCheckable(true);
     menu显示列表当前操作项->setChecked(false);
 
     QMenu *help = addMenu(bar, QStringLiteral("menu帮助"), QStringLiteral("帮助(&H)"));
     addItem(help, QStringLiteral("menu关于"), QStringLiteral("关于"));
-    addItem(help, QStringLiteral("menu使用方法"), QStringLiteral("使用方法"));
+    connect(addItem(help, QStringLiteral("menu使用方法"), QStringLiteral("使用方法")), &QAction::triggered, this,
+            [this] { ShowUsageHelp(this); });
     help->addSeparator();
-    addItem(help, QStringLiteral("menu最新版本"), QStringLiteral("最新版本"));
-    addItem(help, QStringLiteral("menu售后服务"), QStringLiteral("售后服务"));
-    addItem(help, QStringLiteral("menu功能定制"), QStringLiteral("功能定制"));
-    addItem(help, QStringLiteral("menu软件定制"), QStringLiteral("软件定制"));
+    shell(addItem(help, QStringLiteral("menu最新版本"), QStringLiteral("最新版本")), &ShellActions::最新版本);
+    shell(addItem(help, QStringLiteral("menu售后服务"), QStringLiteral("售后服务")), &ShellActions::售后服务);
+    shell(addItem(help, QStringLiteral("menu功能定制"), QStringLiteral("功能定制")), &ShellActions::功能定制);
+    shell(addItem(help, QStringLiteral("menu软件定制"), QStringLiteral("软件定制")), &ShellActions::软件定制);
     QMenu *sites = addMenu(help, QStringLiteral("menu作者网站"), QStringLiteral("作者网站"));
-    addItem(sites, QStringLiteral("menu墨桐软件"), QStringLiteral("墨桐软件"));
-    addItem(sites, QStringLiteral("menu柏岚软件"), QStringLiteral("柏岚软件"));
+    shell(addItem(sites, QStringLiteral("menu墨桐软件"), QStringLiteral("墨桐软件")), &ShellActions::墨桐软件);
+    shell(addItem(sites, QStringLiteral("menu柏岚软件"), QStringLiteral("柏岚软件")), &ShellActions::柏岚软件);
 }
 
 ResultModel *Form1::model() const { return ListView1->resultModel(); }

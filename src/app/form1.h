@@ -22,6 +22,8 @@ class fCover;
 class SearchCommand;
 class ReplaceCommand;
 class RestoreCommand;
+class ListCommands;
+class ShellActions;
 
 // The main window. It owns the result list, the search state and the busy
 // panel; the commands of the other subsystems act on its controls.
@@ -104,6 +106,8 @@ private:
     std::unique_ptr<SearchCommand> m_searchCommand;
     std::unique_ptr<ReplaceCommand> m_replaceCommand;
     std::unique_ptr<RestoreCommand> m_restoreCommand;
+    std::unique_ptr<ListCommands> m_listCommands;
+    std::unique_ptr<ShellActions> m_shellActions;
     SearchState m_search;
     int m_operations = 0;
     bool m_closePending = false;

@@ -140,27 +140,49 @@ void ResultModel::clear()
 
 void ResultModel::removeRowsWhere(const std::function<bool(const ResultRow &)> &test)
 {
-    // Remove runs from the end so the earlier positions stay valid; one
-    // signal per run keeps the view's selection of the other rows.
-    int end = size();
-    bool removed = false;
-    while (end > 0) {
-        int last = end - 1;
-        while (last >= 0 && !test(m_rows[static_cast<size_t>(last)]))
+    std::vector<char> mask(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        mask[i] = test(m_rows[i]);
+    removeRowsMarked(mask);
+}
+
+bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
+{
+    const size_t n = std::min(remove.size(), m_rows.size());
+    size_t runs = 0;
+    for (size_t i = 0; i < n; ++i)
+        runs += remove[i] && (i == 0 || !remove[i - 1]);
+    if (runs == 0)
+        return false;
+    const bool reset = runs > 64;
+    if (reset) {
+        beginResetModel();
+        size_t out = 0;
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (i >= n || !remove[i])
+                m_rows[out++] = std::move(m_rows[i]);
+        m_rows.resize(out);
+        rebuildIndex();
+        endResetModel();
+        return true;
+    }
+    // From the end, so earlier positions stay valid.
+    for (size_t end = n; end > 0;) {
+        size_t last = end;
+        while (last > 0 && !remove[last - 1])
             --last;
-        if (last < 0)
+        if (last == 0)
             break;
-        int first = last;
-        while (first > 0 && test(m_rows[static_cast<size_t>(first - 1)]))
+        size_t first = last - 1;
+        while (first > 0 && remove[first - 1])
             --first;
-        beginRemoveRows(QModelIndex(), first, last);
-        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+        beginRemoveRows(QModelIndex(), static_cast<int>(first), static_cast<int>(last - 1));
+        m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first), m_rows.begin() + static_cast<std::ptrdiff_t>(last));
         endRemoveRows();
-        removed = true;
         end = first;
     }
-    if (removed)
-        rebuildIndex();
+    rebuildIndex();
+    return false;
 }
 
 int ResultModel::findKey(const QString &key) const

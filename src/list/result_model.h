@@ -53,6 +53,10 @@ public:
     int addRows(const std::vector<const FoundFile *> &files, const std::vector<int> &icons);
     void clear();
     void removeRowsWhere(const std::function<bool(const ResultRow &)> &test);
+    // Removes the rows marked in the mask. Few runs of rows go one signal per
+    // run (the view keeps its selection); many go as one reset.
+    // Returns whether the model was reset.
+    bool removeRowsMarked(const std::vector<char> &remove);
 
     int findKey(const QString &key) const; // row index or -1
     const ResultRow &row(int i) const { return m_rows[static_cast<size_t>(i)]; }

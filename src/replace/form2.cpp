@@ -5,12 +5,8 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QQueue>
 #include <QRadioButton>
 
-namespace {
-QQueue<std::function<void(Form2 &)>> g_scripts;
-}
 
 Form2::Form2(QWidget *parent) : QDialog(parent)
 {
@@ -60,14 +56,5 @@ void Form2::取消()
 void Form2::showModal(QWidget *parent)
 {
     Form2 dialog(parent);
-    if (MessageBox::headless()) {
-        if (!g_scripts.isEmpty())
-            g_scripts.dequeue()(dialog);
-        return;
-    }
-    dialog.exec();
+    ModalDialog::exec(dialog);
 }
-
-void Form2::setNextScript(std::function<void(Form2 &)> script) { g_scripts.enqueue(std::move(script)); }
-
-void Form2::clearScripts() { g_scripts.clear(); }

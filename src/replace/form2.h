@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -17,11 +16,8 @@ public:
     QRadioButton *Option1, *Option2;
     QPushButton *Command1, *Command2;
 
-    // Shows the dialog modally. While message boxes are headless, the next
-    // scripted action plays the user's part instead (none: the close box).
+    // Shows the dialog modally (through the ModalDialog seam).
     static void showModal(QWidget *parent);
-    static void setNextScript(std::function<void(Form2 &)> script);
-    static void clearScripts();
 
 private:
     void 确定();

@@ -7,8 +7,18 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "shell/file_system.h"
+
+#ifdef Q_OS_WIN
+#include <QProcess>
+#else
+#include <QDBusConnection>
+#include <QDBusMessage>
+#endif
+
 namespace {
 QStringList g_opened;
+bool g_openFolderResult = true;
 
 QString rootFolder() { return QDir::toNativeSeparators(QDir::rootPath()); }
 } // namespace
@@ -52,7 +62,44 @@ void OpenURL(const QString &address, bool reuseWindow)
     QDesktopServices::openUrl(QUrl(address));
 }
 
+bool OpenFolder(const QString &folder)
+{
+    const QUrl url = QUrl::fromLocalFile(folder);
+    g_opened.append(url.toString());
+    if (MessageBox::headless())
+        return g_openFolderResult;
+    return QDesktopServices::openUrl(url);
+}
+
+bool OpenFolderSelectItem(const QString &path)
+{
+    const QString p = path.trimmed();
+    if (!PathFound(p))
+        return false;
+#ifdef Q_OS_WIN
+    // Arguments go as a list: no command line is built from the name.
+    return QProcess::startDetached(QStringLiteral("explorer.exe"), {QStringLiteral("/select,"), QDir::toNativeSeparators(p)});
+#else
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath()).toString(QUrl::FullyEncoded)}
+         << QString();
+    // A file manager started on demand may take a moment; not longer.
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
+    return reply.type() == QDBusMessage::ReplyMessage;
+#endif
+}
+
 namespace Desktop {
 const QStringList &openedUrls() { return g_opened; }
-void clearHistory() { g_opened.clear(); }
+void setOpenFolderResult(bool ok) { g_openFolderResult = ok; }
+void clearHistory()
+{
+    g_opened.clear();
+    g_openFolderResult = true;
+}
 } // namespace Desktop

@@ -18,8 +18,17 @@ QString BrowseForFolder(QWidget *owner, const QString &startFolder, const QStrin
 // has no meaning outside Windows and is accepted and ignored there.
 void OpenURL(const QString &address, bool reuseWindow = false);
 
+// Opens a folder with the desktop's default handler; false when none took it.
+bool OpenFolder(const QString &folder);
+
+// Asks the desktop's file manager to show the file's folder with the file
+// selected (org.freedesktop.FileManager1 on the session bus).
+bool OpenFolderSelectItem(const QString &path);
+
 namespace Desktop {
-// Test seam: while MessageBox::headless() is on, addresses are only recorded.
+// Test seam: while MessageBox::headless() is on, addresses and folders are
+// only recorded, and OpenFolder answers as set here (default true).
 const QStringList &openedUrls();
+void setOpenFolderResult(bool ok);
 void clearHistory();
 } // namespace Desktop

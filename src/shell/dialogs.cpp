@@ -30,7 +30,10 @@ Answer show(QWidget *parent, const QString &text, Icon icon, Buttons buttons, co
     case Icon::Critical: qicon = QMessageBox::Critical; break;
     case Icon::None: break;
     }
-    QMessageBox box(qicon, title, text,
+    // Texts keep their CR LF line breaks; the label wants plain ones.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(qicon, title, shown,
                     buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     const int r = box.exec();
     if (buttons == Buttons::Ok)
@@ -46,9 +49,30 @@ void clearHistory()
 {
     g_history.clear();
     g_answers.clear();
+    ModalDialog::clearScripts();
 }
 
 } // namespace MessageBox
+
+namespace ModalDialog {
+
+namespace {
+QQueue<std::function<void(QDialog &)>> g_scripts;
+}
+
+int exec(QDialog &dialog)
+{
+    if (!MessageBox::headless())
+        return dialog.exec();
+    if (!g_scripts.isEmpty())
+        g_scripts.dequeue()(dialog);
+    return dialog.result();
+}
+
+void setNextScript(std::function<void(QDialog &)> script) { g_scripts.enqueue(std::move(script)); }
+void clearScripts() { g_scripts.clear(); }
+
+} // namespace ModalDialog
 
 namespace FileDialog {
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -39,6 +40,17 @@ const QList<Shown> &history();
 void clearHistory();
 
 } // namespace MessageBox
+
+class QDialog;
+
+// The program's own modal dialogs. While message boxes are headless, the
+// next scripted action plays the user's part instead of exec() (none: the
+// dialog is closed by its close box).
+namespace ModalDialog {
+int exec(QDialog &dialog);
+void setNextScript(std::function<void(QDialog &)> script);
+void clearScripts();
+} // namespace ModalDialog
 
 namespace FileDialog {
 

@@ -23,7 +23,6 @@ protected:
     void SetUp() override
     {
         FormTest::SetUp();
-        Form2::clearScripts();
         master = t.file(QStringLiteral("master/report.doc"), "MASTER");
         TempTree::touch(master, QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::LocalTime));
     }
@@ -66,7 +65,7 @@ protected:
     {
         MessageBox::setNextAnswer(MessageBox::Answer::Yes);
         if (dialog)
-            Form2::setNextScript(std::move(dialog));
+            ModalDialog::setNextScript([dialog](QDialog &d) { dialog(static_cast<Form2 &>(d)); });
         form->action(QStringLiteral("menu恢复最近一次被替换的文件"))->trigger();
     }
     TempTree t;
@@ -293,13 +292,13 @@ TEST_F(ReplaceTest, RestoreRefusalsAndDeclines)
     MessageBox::clearHistory();
     MessageBox::setNextAnswer(MessageBox::Answer::No);
     bool dialogShown = false;
-    Form2::setNextScript([&](Form2 &) { dialogShown = true; });
+    ModalDialog::setNextScript([&](QDialog &) { dialogShown = true; });
     form->action(QStringLiteral("menu恢复最近一次被替换的文件"))->trigger();
     EXPECT_FALSE(dialogShown);
     EXPECT_EQ(MessageBox::history().size(), 1);
     EXPECT_EQ(MessageBox::history()[0].text,
               QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？"));
-    Form2::clearScripts();
+    ModalDialog::clearScripts();
 }
 
 TEST_F(ReplaceTest, MasterFileComesFromThePicker)

@@ -1,0 +1,170 @@
+#include "list/list_commands.h"
+
+#include "app/app_state.h"
+#include "app/form1.h"
+#include "list/result_list_view.h"
+#include "list/result_model.h"
+#include "replace/backup.h"
+#include "shell/dialogs.h"
+#include "shell/file_system.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+
+bool EndsWithReplaceTag(const ResultRow &row) { return row.fileName.endsWith(ReplaceTag); }
+bool EndsWithRestoreTag(const ResultRow &row) { return row.fileName.endsWith(RestoreTag); }
+
+void ListCommands::选中全部() { m_form.ListView1->selectAll(); }
+void ListCommands::勾选全部() { m_form.model()->setAllChecked(true); }
+void ListCommands::全部去勾选() { m_form.model()->setAllChecked(false); }
+
+bool ListCommands::refusedWhileBusy()
+{
+    if (!appState().IsWorking)
+        return false;
+    MessageBox::information(&m_form, QStringLiteral("停止工作后方可执行该操作！"));
+    return true;
+}
+
+namespace {
+
+// The selected rows, read from the selection's ranges once: a million
+// selected rows cost one range.
+std::vector<char> selectionMask(const QItemSelectionModel *selection, int rows)
+{
+    std::vector<char> marks(static_cast<size_t>(rows));
+    for (const QItemSelectionRange &r : selection->selection())
+        for (int row = r.top(); row <= r.bottom() && row < rows; ++row)
+            marks[static_cast<size_t>(row)] = 1;
+    return marks;
+}
+
+} // namespace
+
+std::function<bool(int)> ListCommands::selectedTest()
+{
+    auto marks = std::make_shared<std::vector<char>>(
+        selectionMask(m_form.ListView1->selectionModel(), m_form.model()->rowCount()));
+    return [marks](int row) { return (*marks)[static_cast<size_t>(row)] != 0; };
+}
+
+std::function<bool(int)> ListCommands::checkedTest()
+{
+    ResultModel *model = m_form.model();
+    return [model](int row) { return model->row(row).checked; };
+}
+
+void ListCommands::showCountAndFit()
+{
+    m_form.setPanelText(3, QStringLiteral("文件数：") + QString::number(m_form.model()->rowCount()));
+    AutoSizeColumns(m_form.ListView1, -2);
+}
+
+void ListCommands::removeWhere(const std::function<bool(int)> &test)
+{
+    ResultModel &model = *m_form.model();
+    QItemSelectionModel *selection = m_form.ListView1->selectionModel();
+    const int n = model.rowCount();
+    std::vector<char> remove(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        remove[static_cast<size_t>(i)] = test(i);
+    // Where the model resets, the surviving rows get their selection back.
+    const std::vector<char> selected = selectionMask(selection, n);
+    if (model.removeRowsMarked(remove)) {
+        QItemSelection keep;
+        int out = 0, start = -1;
+        for (int i = 0; i < n; ++i) {
+            if (remove[static_cast<size_t>(i)])
+                continue;
+            const bool sel = selected[static_cast<size_t>(i)];
+            if (sel && start < 0)
+                start = out;
+            if (!sel && start >= 0) {
+                keep.select(model.index(start, 0), model.index(out - 1, ResultModel::ColumnCount - 1));
+                start = -1;
+            }
+            ++out;
+        }
+        if (start >= 0)
+            keep.select(model.index(start, 0), model.index(out - 1, ResultModel::ColumnCount - 1));
+        selection->select(keep, QItemSelectionModel::Select);
+    }
+}
+
+void ListCommands::移除选中项()
+{
+    if (refusedWhileBusy())
+        return;
+    appState().IsWorking = true;
+    removeWhere(selectedTest());
+    showCountAndFit();
+    appState().IsWorking = false;
+}
+
+void ListCommands::移除勾选项()
+{
+    if (refusedWhileBusy())
+        return;
+    appState().IsWorking = true;
+    removeWhere(checkedTest());
+    showCountAndFit();
+    appState().IsWorking = false;
+}
+
+void ListCommands::移除全部()
+{
+    if (refusedWhileBusy())
+        return;
+    m_form.model()->clear();
+    showCountAndFit();
+}
+
+void ListCommands::sendToTrash(const QString &question, const std::function<bool(int)> &test)
+{
+    if (refusedWhileBusy())
+        return;
+    if (!MessageBox::ask(&m_form, question))
+        return;
+    appState().IsWorking = true;
+    ResultModel &model = *m_form.model();
+    const int n = model.rowCount();
+    std::vector<char> remove(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        if (!test(i))
+            continue;
+        const QString &key = model.row(i).key;
+        // A file the trash refused stays listed and says so; a file gone
+        // already leaves the list.
+        if (DeleteToRecycleBin(key, &m_form) || !FileExists(key))
+            remove[static_cast<size_t>(i)] = 1;
+        else
+            model.setStatus(i, QStringLiteral("删除失败"));
+    }
+    model.removeRowsMarked(remove);
+    showCountAndFit();
+    appState().IsWorking = false;
+}
+
+void ListCommands::删除选中项()
+{
+    sendToTrash(QStringLiteral("所有被选中的文件将会被删除到系统回收站！你确定要继续吗？"), selectedTest());
+}
+
+void ListCommands::删除勾选项()
+{
+    sendToTrash(QStringLiteral("所有被勾选的文件将会被删除到系统回收站！你确定要继续吗？"), checkedTest());
+}
+
+void ListCommands::删除全部替换备份文件()
+{
+    ResultModel *model = m_form.model();
+    sendToTrash(QStringLiteral("所有文件名结尾为'替换备份]'的文件将会被删除到系统回收站！你确定要继续吗？"),
+                [model](int row) { return EndsWithReplaceTag(model->row(row)); });
+}
+
+void ListCommands::删除全部恢复备份文件()
+{
+    ResultModel *model = m_form.model();
+    sendToTrash(QStringLiteral("所有文件名结尾为'恢复备份]'的文件将会被删除到系统回收站！你确定要继续吗？"),
+                [model](int row) { return EndsWithRestoreTag(model->row(row)); });
+}

@@ -1,0 +1,70 @@
+#include "list/shell_actions.h"
+
+#include "app/form1.h"
+#include "app/vendor.h"
+#include "list/result_list_view.h"
+#include "list/result_model.h"
+#include "shell/desktop.h"
+#include "shell/dialogs.h"
+#include "shell/file_system.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+
+int ShellActions::selectedRow() const
+{
+    const QItemSelectionModel *selection = m_form.ListView1->selectionModel();
+    if (m_form.model()->rowCount() == 0 || !selection->hasSelection())
+        return -1;
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex()))
+        return current.row();
+    return selection->selection().first().top();
+}
+
+void ShellActions::打开文件所在目录()
+{
+    const int r = selectedRow();
+    if (r < 0)
+        return;
+    const ResultRow &row = m_form.model()->row(r);
+    if (!FolderExists(row.folder)) {
+        MessageBox::critical(&m_form, QStringLiteral("文件夹不存在！"));
+        return;
+    }
+    if (!FileExists(row.key)) {
+        OpenFolder(row.folder); // the file is gone: its folder, nothing selected
+        return;
+    }
+    // Without a file manager on the bus the folder itself still opens.
+    if (!OpenFolderSelectItem(row.key) && !OpenFolder(row.folder))
+        MessageBox::critical(&m_form, QStringLiteral("打开失败！"));
+}
+
+void ShellActions::复制文件路径()
+{
+    const int r = selectedRow();
+    if (r < 0)
+        return;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(m_form.model()->row(r).key);
+}
+
+void ShellActions::复制文件目录()
+{
+    const int r = selectedRow();
+    if (r < 0)
+        return;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(m_form.model()->row(r).folder);
+}
+
+void ShellActions::售后服务() { OpenURL(Vendor::site() + QStringLiteral("/afterservice.htm"), false); }
+void ShellActions::功能定制() { OpenURL(Vendor::site() + QStringLiteral("/customfunction.htm"), false); }
+void ShellActions::软件定制() { OpenURL(Vendor::site() + QStringLiteral("/customware.htm"), true); }
+void ShellActions::墨桐软件() { OpenURL(Vendor::site() + QStringLiteral("/"), true); }
+void ShellActions::柏岚软件() { OpenURL(Vendor::secondSite() + QStringLiteral("/"), true); }
+void ShellActions::最新版本() { OpenURL(Vendor::productPage(), false); }
