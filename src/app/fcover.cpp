@@ -4,6 +4,7 @@
 #include "app/appearance.h"
 #include "app/form1.h"
 #include "app/vendor.h"
+#include "online/update_check.h"
 #include "shell/desktop.h"
 
 #include <QApplication>
@@ -46,8 +47,9 @@ QString fCover::introduction()
     }.join(QLatin1Char('\n'));
 }
 
-fCover::fCover(QWidget *parent) : QWidget(parent)
+fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(*this))
 {
+    m_updateCheck = [this] { m_update->start(); };
     setObjectName(QStringLiteral("fCover"));
     setWindowIcon(Appearance::appIcon());
     setAttribute(Qt::WA_QuitOnClose, false);

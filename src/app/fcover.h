@@ -8,6 +8,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class Form1;
+class UpdateCheck;
 
 // The start-up cover: the first window shown, and the only one whose closing
 // ends the program.
@@ -26,8 +27,10 @@ public:
     void 进入主界面();
     Form1 *mainWindow() const;
 
-    // What a tick of Timer1 starts once it has switched itself off.
+    // What a tick of Timer1 starts once it has switched itself off: the
+    // update check, unless replaced.
     void setUpdateCheck(std::function<void()> check) { m_updateCheck = std::move(check); }
+    UpdateCheck *updateCheck() const { return m_update; }
 
     static QString introduction();
 
@@ -40,5 +43,6 @@ private:
     void openProductPage();
 
     QPointer<Form1> m_form;
+    UpdateCheck *m_update;
     std::function<void()> m_updateCheck;
 };

@@ -9,6 +9,7 @@
 #include "list/list_commands.h"
 #include "list/result_list_view.h"
 #include "list/shell_actions.h"
+#include "online/frm_about.h"
 #include "options/foption.h"
 #include "list/result_model.h"
 #include "replace/file_facts.h"
@@ -286,7 +287,8 @@ void Form1::buildMenus()
     menu显示列表当前操作项->setChecked(false);
 
     QMenu *help = addMenu(bar, QStringLiteral("menu帮助"), QStringLiteral("帮助(&H)"));
-    addItem(help, QStringLiteral("menu关于"), QStringLiteral("关于"));
+    connect(addItem(help, QStringLiteral("menu关于"), QStringLiteral("关于")), &QAction::triggered, this,
+            [this] { frmAbout::showModal(this, m_cover.data()); });
     connect(addItem(help, QStringLiteral("menu使用方法"), QStringLiteral("使用方法")), &QAction::triggered, this,
             [this] { ShowUsageHelp(this); });
     help->addSeparator();

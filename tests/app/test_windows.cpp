@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
+#include "support/http_server.h"
 #include "support/temp_tree.h"
 
 #include <QCheckBox>
@@ -42,6 +43,9 @@ protected:
     void SetUp() override
     {
         clearSettings();
+        // The cover's update check goes to a port where nothing listens.
+        Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"),
+                        QStringLiteral("http://127.0.0.1:%1").arg(closedPort()));
         appState() = AppState();
         cover = new fCover;
         cover->loadCover();

@@ -1,0 +1,87 @@
+#include "online/update_check.h"
+
+#include "app/app_info.h"
+#include "app/app_state.h"
+#include "app/fcover.h"
+#include "app/vendor.h"
+#include "online/uxmlhttp.h"
+#include "shell/desktop.h"
+#include "shell/dialogs.h"
+
+#include <QLabel>
+#include <QLocale>
+
+namespace {
+
+bool isNumeric(const QString &part, float *value)
+{
+    bool ok = false;
+    double v = QLocale::c().toDouble(part.trimmed(), &ok);
+    if (!ok)
+        v = QLocale().toDouble(part.trimmed(), &ok);
+    *value = static_cast<float>(v);
+    return ok;
+}
+
+// Both sides as 32-bit floats, as the version values always were.
+float versionValue(float major, float minor, float revision)
+{
+    return major * 10000000.0f + minor * 10000.0f + revision;
+}
+
+} // namespace
+
+bool IsNewerVersion(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 20)
+        return false;
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 3)
+        return false;
+    float p[3];
+    for (int i = 0; i < 3; ++i)
+        if (!isNumeric(parts[i], &p[i]))
+            return false;
+    const float published = versionValue(p[0], p[1], p[2]);
+    const float own = versionValue(static_cast<float>(AppInfo::Major), static_cast<float>(AppInfo::Minor),
+                                   static_cast<float>(AppInfo::Revision));
+    return published > own;
+}
+
+UpdateCheck::UpdateCheck(fCover &cover) : QObject(&cover), m_cover(cover), uXMLHTTP2(new uXMLHTTP(this))
+{
+    uXMLHTTP2->setObjectName(QStringLiteral("uXMLHTTP2"));
+    connect(uXMLHTTP2, &uXMLHTTP::OnDateArrived, this, &UpdateCheck::arrived);
+    connect(uXMLHTTP2, &uXMLHTTP::OnDateErr, this, &UpdateCheck::failed);
+}
+
+void UpdateCheck::start()
+{
+    if (uXMLHTTP2->Open_(QStringLiteral("GET"), Vendor::versionFile()))
+        uXMLHTTP2->Send_();
+}
+
+void UpdateCheck::arrived()
+{
+    const QString text = uXMLHTTP2->ResponseText().trimmed();
+    if (text.isEmpty() || text.size() > 20)
+        return;
+    CompareVersion(text);
+}
+
+void UpdateCheck::CompareVersion(const QString &text)
+{
+    if (!IsNewerVersion(text))
+        return;
+    appState().LatestVersionText = text;
+    m_cover.Label3->setText(QStringLiteral("有最新版本：V") + text + QStringLiteral("可以下载升级"));
+    m_cover.Label3->adjustSize();
+    m_cover.Label3->show();
+    OpenURL(Vendor::productPage(), false);
+    MessageBox::information(nullptr, QStringLiteral("有最新版本可以升级，请尽快下载安装！"));
+}
+
+void UpdateCheck::failed(const QString &)
+{
+    MessageBox::critical(nullptr, QStringLiteral("请保持网络畅通！"));
+}
