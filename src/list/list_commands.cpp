@@ -91,25 +91,18 @@ void ListCommands::removeWhere(const std::function<bool(int)> &test)
     }
 }
 
-void ListCommands::移除选中项()
+void ListCommands::removeRows(const std::function<bool(int)> &test)
 {
     if (refusedWhileBusy())
         return;
     appState().IsWorking = true;
-    removeWhere(selectedTest());
+    removeWhere(test);
     showCountAndFit();
     appState().IsWorking = false;
 }
 
-void ListCommands::移除勾选项()
-{
-    if (refusedWhileBusy())
-        return;
-    appState().IsWorking = true;
-    removeWhere(checkedTest());
-    showCountAndFit();
-    appState().IsWorking = false;
-}
+void ListCommands::移除选中项() { removeRows(selectedTest()); }
+void ListCommands::移除勾选项() { removeRows(checkedTest()); }
 
 void ListCommands::移除全部()
 {

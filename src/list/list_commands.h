@@ -30,6 +30,8 @@ public:
 private:
     bool refusedWhileBusy();
     void removeWhere(const std::function<bool(int)> &test);
+    // The two selective removals: one procedure, their tests differ.
+    void removeRows(const std::function<bool(int)> &test);
     // One procedure for the four trash commands; they differ in their test.
     void sendToTrash(const QString &question, const std::function<bool(int)> &test);
     std::function<bool(int)> selectedTest();

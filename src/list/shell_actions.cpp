@@ -42,25 +42,19 @@ void ShellActions::打开文件所在目录()
         MessageBox::critical(&m_form, QStringLiteral("打开失败！"));
 }
 
-void ShellActions::复制文件路径()
+void ShellActions::copy(bool folder)
 {
     const int r = selectedRow();
     if (r < 0)
         return;
+    const ResultRow &row = m_form.model()->row(r);
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(m_form.model()->row(r).key);
+    clipboard->setText(folder ? row.folder : row.key);
 }
 
-void ShellActions::复制文件目录()
-{
-    const int r = selectedRow();
-    if (r < 0)
-        return;
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(m_form.model()->row(r).folder);
-}
+void ShellActions::复制文件路径() { copy(false); }
+void ShellActions::复制文件目录() { copy(true); }
 
 void ShellActions::售后服务() { OpenURL(Vendor::site() + QStringLiteral("/afterservice.htm"), false); }
 void ShellActions::功能定制() { OpenURL(Vendor::site() + QStringLiteral("/customfunction.htm"), false); }

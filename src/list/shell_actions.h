@@ -24,6 +24,7 @@ private:
     // The row the single-row commands act on: the current row when it is
     // selected, else the first selected row; -1 when none is selected.
     int selectedRow() const;
+    void copy(bool folder);
 
     Form1 &m_form;
 };
