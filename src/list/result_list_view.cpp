@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QMenu>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <array>
 #include <memory>
@@ -56,6 +57,17 @@ void ResultListView::mousePressEvent(QMouseEvent *event)
         return;
     }
     QTreeView::mousePressEvent(event);
+}
+
+void ResultListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The menu key opens the list menu too, at the current row.
+    if (event->reason() != QContextMenuEvent::Mouse && m_menu) {
+        const QRect r = visualRect(currentIndex());
+        const QPoint at = r.isValid() ? r.bottomLeft() : QPoint(0, 0);
+        m_menu->popup(viewport()->mapToGlobal(at));
+    }
+    event->accept();
 }
 
 namespace {

@@ -23,6 +23,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     ResultModel *m_model;
