@@ -367,7 +367,7 @@ void Form1::saveSettings()
 void Form1::初始化PicLV1()
 {
     const int rows = model()->rowCount();
-    const int h = rows > 0 ? ListView1->sizeHintForRow(0) : px(225);
+    const int h = rows > 0 ? ListView1->rowHeight(0) : px(225);
     PicLV1->hide();
     PicLV1->setFont(ListView1->font());
     PicLV1->setFrameShape(QFrame::Box);

@@ -125,7 +125,7 @@ void ListCommands::sendToTrash(const QString &question, const std::function<bool
     for (int i = 0; i < n; ++i) {
         if (!test(i))
             continue;
-        const QString &key = model.row(i).key;
+        const QString key = model.key(i);
         // A file the trash refused stays listed and says so; a file gone
         // already leaves the list.
         if (DeleteToRecycleBin(key, &m_form) || !FileExists(key))

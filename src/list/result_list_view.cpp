@@ -12,29 +12,33 @@
 #include <array>
 #include <memory>
 
-ResultListView::ResultListView(QWidget *parent) : QTreeView(parent), m_model(new ResultModel(this))
+ResultListView::ResultListView(QWidget *parent) : QTableView(parent), m_model(new ResultModel(this))
 {
     setObjectName(QStringLiteral("ListView1"));
     setModel(m_model);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    // One height for every row, so no row is ever measured.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(qMax(fontMetrics().height() + 4, 20));
+    horizontalHeader()->setHighlightSections(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setIconSize(QSize(16, 16));
     setSortingEnabled(false);
-    header()->setSectionsClickable(true);
-    header()->setSectionsMovable(false);
-    header()->setStretchLastSection(false);
-    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSectionsMovable(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // Designed widths in twips: 1440 for the first four, 5000 for the folder.
     for (int c = 0; c < 4; ++c)
-        header()->resizeSection(c, 96);
-    header()->resizeSection(4, 333);
+        horizontalHeader()->resizeSection(c, 96);
+    horizontalHeader()->resizeSection(4, 333);
     setAccessibleName(QStringLiteral("搜索结果列表"));
-    connect(header(), &QHeaderView::sectionClicked, this, &ResultListView::headerClicked);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &ResultListView::headerClicked);
 }
 
 void ResultListView::headerClicked(int section)
@@ -56,7 +60,7 @@ void ResultListView::mousePressEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    QTreeView::mousePressEvent(event);
+    QTableView::mousePressEvent(event);
 }
 
 void ResultListView::contextMenuEvent(QContextMenuEvent *event)
@@ -97,17 +101,17 @@ private:
 
 } // namespace
 
-void SetColumnWidth(QTreeView *list, int column, int width)
+void SetColumnWidth(QTableView *list, int column, int width)
 {
     QAbstractItemModel *model = list ? list->model() : nullptr;
     if (!model || column < 1 || column > model->columnCount())
         return;
     const int c = column - 1;
     if (width >= 0) {
-        list->header()->resizeSection(c, width);
+        list->horizontalHeader()->resizeSection(c, width);
         return;
     }
-    int best = list->header()->sectionSizeHint(c);
+    int best = list->horizontalHeader()->sectionSizeHint(c);
     const int rows = model->rowCount();
     if (rows > 0) {
         auto *rm = qobject_cast<ResultModel *>(model);
@@ -134,10 +138,10 @@ void SetColumnWidth(QTreeView *list, int column, int width)
                 best = qMax(best, list->sizeHintForIndex(model->index(r, c)).width());
         }
     }
-    list->header()->resizeSection(c, best);
+    list->horizontalHeader()->resizeSection(c, best);
 }
 
-void AutoSizeColumns(QTreeView *list, int width)
+void AutoSizeColumns(QTableView *list, int width)
 {
     QAbstractItemModel *model = list ? list->model() : nullptr;
     if (!model)

@@ -1,12 +1,14 @@
 #pragma once
-#include <QTreeView>
+#include <QTableView>
 
 class QMenu;
 class ResultModel;
 
 // The report-style result list: five columns, a tick box per row, several
-// rows selectable, no in-place editing, the list menu on a right click.
-class ResultListView : public QTreeView {
+// rows selectable, no in-place editing, the list menu on a right click. A
+// table view without grid or row header: unlike a tree view it keeps no
+// item per row, which a million rows notice.
+class ResultListView : public QTableView {
     Q_OBJECT
 public:
     explicit ResultListView(QWidget *parent = nullptr);
@@ -34,5 +36,5 @@ private:
 
 // Column fitting: each column as wide as the wider of its header and its
 // widest cell, over all rows.
-void SetColumnWidth(QTreeView *list, int column, int width);
-void AutoSizeColumns(QTreeView *list, int width = -2);
+void SetColumnWidth(QTableView *list, int column, int width);
+void AutoSizeColumns(QTableView *list, int width = -2);

@@ -1,6 +1,5 @@
 #pragma once
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QIcon>
 #include <QString>
 #include <functional>
@@ -8,30 +7,49 @@
 
 struct FoundFile;
 
-// One row of the result list, keyed by the file's full path.
+// One row of the result list, keyed by the file's full path. The key is
+// the folder and the name joined, never stored: at a million rows the
+// memory matters.
 struct ResultRow {
     QString status;
     QString fileName;
     QString sizeKB;
     QString modified;
     QString folder; // shared by the rows of one folder
-    QString key;    // full path; shares its text with the key index
     int icon = 0;   // image in the icon store, 0 for none
+    int id = -1;    // the row's slot in the key index, stable across sorts
     bool checked = false;
+
+    QString key() const;
 };
 
-// Keys compare as the platform compares paths.
-#ifdef Q_OS_WIN
-struct PathKey {
-    QString folded;
-    bool operator==(const PathKey &o) const { return folded == o.folded; }
+// Finds rows by full path without keeping the paths: it hashes folder,
+// separator and name as one text, and compares as the platform compares
+// paths (letter case counts except on Windows).
+class KeyIndex {
+public:
+    // The row that holds an id.
+    using RowOf = std::function<const ResultRow &(int id)>;
+
+    void clear();
+    void reserve(size_t rows, const RowOf &rowOf);
+    // The id stored under a full path, or under folder + name; -1 for none.
+    int find(QStringView path, const RowOf &rowOf) const;
+    int find(const QString &folder, const QString &name, const RowOf &rowOf) const;
+    void insert(const ResultRow &row, const RowOf &rowOf);
+    void remove(const ResultRow &row);
+
+    static size_t hashOf(QStringView path);
+    static size_t hashOf(const ResultRow &row);
+
+private:
+    template <typename Same> int lookup(size_t hash, Same same) const;
+    void rehash(size_t capacity, const RowOf &rowOf);
+    void insertId(int id, size_t hash);
+
+    std::vector<quint64> m_slots; // hash tag << 32 | id
+    size_t m_used = 0;            // filled and removed slots
 };
-inline size_t qHash(const PathKey &k, size_t seed = 0) { return qHash(k.folded, seed); }
-inline PathKey pathKey(const QString &path) { return PathKey{path.toCaseFolded()}; }
-#else
-using PathKey = QString;
-inline const QString &pathKey(const QString &path) { return path; }
-#endif
 
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
@@ -59,6 +77,7 @@ public:
     bool removeRowsMarked(const std::vector<char> &remove);
 
     int findKey(const QString &key) const; // row index or -1
+    QString key(int row) const { return m_rows[static_cast<size_t>(row)].key(); }
     const ResultRow &row(int i) const { return m_rows[static_cast<size_t>(i)]; }
     int size() const { return static_cast<int>(m_rows.size()); }
 
@@ -74,10 +93,13 @@ public:
     void sortRows(int column, Qt::SortOrder order);
 
 private:
-    void rebuildIndex();
+    void updatePositions(size_t from = 0);
+    KeyIndex::RowOf rowOf() const;
     static const QString &cellText(const ResultRow &r, int column);
 
     std::vector<ResultRow> m_rows;
-    QHash<PathKey, int> m_index;
+    std::vector<int> m_pos; // id -> row, -1 for a removed row
+    int m_visible = 0;      // rows the views know of
+    KeyIndex m_index;
     const QList<QIcon> *m_icons = nullptr;
 };

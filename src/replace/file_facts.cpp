@@ -56,7 +56,7 @@ void 更新文件大小修改日期(ResultModel &model, int row)
 {
     if (row < 0 || row >= model.size())
         return;
-    const FileFacts f = ReadFileFacts(model.row(row).key);
+    const FileFacts f = ReadFileFacts(model.key(row));
     switch (f.state) {
     case FileFacts::State::Ok: model.setFacts(row, f.sizeText, f.timeText); break;
     case FileFacts::State::Missing: model.setFacts(row, QStringLiteral(" 文件不存在"), QStringLiteral(" ")); break;

@@ -97,7 +97,7 @@ void ReplaceCommand::click()
             model.setStatus(i, QStringLiteral("跳过-文件名不同"));
             continue;
         }
-        if (FileOps::sameFile(row.key, master)) {
+        if (FileOps::sameFile(row.key(), master)) {
             model.setChecked(i, false);
             model.setStatus(i, QStringLiteral("自身"));
             continue;
@@ -107,7 +107,7 @@ void ReplaceCommand::click()
             model.setStatus(i, QStringLiteral("跳过-大小日期相同"));
             continue;
         }
-        const bool ok = 文件替换及备份(row.key, master);
+        const bool ok = 文件替换及备份(row.key(), master);
         model.setStatus(i, ok ? QStringLiteral("已经替换") : QStringLiteral("替换失败"));
         更新文件大小修改日期(model, i);
     }
@@ -180,7 +180,7 @@ void RestoreCommand::click()
         }
         // Never over a file: something standing at the name now (a link, a
         // file created meanwhile) leaves both files as they are.
-        if (!FileOps::renameNoReplace(row.key, target)) {
+        if (!FileOps::renameNoReplace(row.key(), target)) {
             model.setStatus(i, QStringLiteral("恢复失败"));
             continue;
         }

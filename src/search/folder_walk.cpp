@@ -19,13 +19,6 @@
 
 namespace {
 
-QString joinPath(const QString &folder, const QString &name)
-{
-    if (folder.endsWith(QDir::separator()) || folder.endsWith(QLatin1Char('/')))
-        return folder + name;
-    return folder + QDir::separator() + name;
-}
-
 // A folder path as the list shows it: absolute, without a trailing separator.
 QString folderPathOf(const QString &folder)
 {
@@ -62,7 +55,7 @@ void FolderWalk::遍历文件夹(const QString &folder)
     for (const Entry &e : listing.entries) {
         if (!e.isFolder)
             continue;
-        const QString sub = joinPath(folder, e.name);
+        const QString sub = JoinPath(folder, e.name);
         m_statusKind = Pending::Folder;
         m_statusText = sub;
         flushAndLetEventsRun();
@@ -116,7 +109,7 @@ void FolderWalk::collect(const QString &folder, Listing &listing)
                 std::time_t mtime = 0;
                 bool facts = false;
 #ifdef Q_OS_WIN
-                const QFileInfo fi(joinPath(folderPath, name));
+                const QFileInfo fi(JoinPath(folderPath, name));
                 facts = fi.isFile();
                 size = fi.size();
                 mtime = fi.lastModified().toSecsSinceEpoch();
@@ -130,10 +123,8 @@ void FolderWalk::collect(const QString &folder, Listing &listing)
                 // A file gone since the folder was read is passed over.
                 if (facts) {
                     FoundFile f;
-                    f.FullPath = joinPath(folderPath, name);
                     f.FileName = name;
-                    f.BaseName = base.toString();
-                    f.Extension = ext.toString().toLower();
+                    f.Extension = extensionFor(ext);
                     f.TypeName = typeNameFor(f.Extension);
                     f.SizeKB = SizeText(size);
                     f.FolderPath = folderPath;
@@ -146,6 +137,18 @@ void FolderWalk::collect(const QString &folder, Listing &listing)
             break;
     }
     flushAndLetEventsRun();
+}
+
+const QString &FolderWalk::extensionFor(QStringView extension)
+{
+    // One shared lower-case text per extension; a folder rarely holds many.
+    for (const auto &[raw, lower] : m_extensions)
+        if (raw == extension)
+            return lower;
+    if (m_extensions.size() >= 64)
+        m_extensions.erase(m_extensions.begin());
+    m_extensions.emplace_back(extension.toString(), extension.toString().toLower());
+    return m_extensions.back().second;
 }
 
 const QString &FolderWalk::typeNameFor(const QString &extension)
@@ -166,7 +169,7 @@ void FolderWalk::flush()
     case Pending::None: break;
     case Pending::Text: m_host.showStatus(m_statusText); break;
     case Pending::Folder: m_host.showStatus(QStringLiteral("搜索目录：") + m_statusText); break;
-    case Pending::File: m_host.showStatus(QStringLiteral("搜索文件：") + joinPath(m_statusText, m_statusName)); break;
+    case Pending::File: m_host.showStatus(QStringLiteral("搜索文件：") + JoinPath(m_statusText, m_statusName)); break;
     }
     m_statusKind = Pending::None;
     if (m_progressDirty) {

@@ -44,6 +44,7 @@ private:
     void closeFolder(Listing &listing);
     void collect(const QString &folder, Listing &listing);
     const QString &typeNameFor(const QString &extension);
+    const QString &extensionFor(QStringView extension);
     // The screen shows the latest status and bar value; writing them once per
     // event-loop turn shows the same as writing them for every file.
     void flushAndLetEventsRun();
@@ -52,6 +53,7 @@ private:
     SearchState &m_state;
     WalkHost &m_host;
     QHash<QString, QString> m_typeNames;
+    std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
 
     enum class Pending { None, Text, Folder, File };
     Pending m_statusKind = Pending::None;

@@ -1,5 +1,15 @@
 #include "search/found_file.h"
 
+#include <QDir>
+
+QString JoinPath(const QString &folder, const QString &name)
+{
+    const QChar sep = QDir::separator();
+    if (folder.endsWith(sep) || folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + sep + name;
+}
+
 QString SearchExtensionOf(const QString &fileNameText)
 {
     const qsizetype dot = fileNameText.lastIndexOf(QLatin1Char('.'));

@@ -3,16 +3,26 @@
 #include <QStringList>
 #include <vector>
 
-// One candidate file collected by a walk; kept only for one search.
+// Joins a folder and a name with the native separator (once).
+QString JoinPath(const QString &folder, const QString &name);
+
+// One candidate file collected by a walk; kept only for one search. The
+// full path and the base name are derived, not stored: a million files
+// would otherwise hold each name three times.
 struct FoundFile {
-    QString FullPath;
     QString FileName;
-    QString BaseName;
-    QString Extension; // lower case, empty when the name has no "."
-    QString TypeName;
+    QString Extension; // lower case, empty when the name has no "."; shared per extension
+    QString TypeName;   // shared per extension
     QString SizeKB;
     QString FolderPath; // shared by every file of the folder
     QString Modified;
+
+    QString FullPath() const { return JoinPath(FolderPath, FileName); }
+    // The name without its last extension (the whole name when it has none).
+    QString BaseName() const
+    {
+        return Extension.isEmpty() ? FileName : FileName.left(FileName.size() - Extension.size() - 1);
+    }
 };
 
 // The search state the main window keeps between the walk and the list.

@@ -44,9 +44,7 @@ int AddToList(ResultModel &model, IconStore &icons, const std::vector<const Foun
     fresh.reserve(files.size());
     iconOf.reserve(files.size());
     for (const FoundFile *f : files) {
-        if (model.findKey(f->FullPath) >= 0)
-            continue;
-        int icon = 0;
+                int icon = 0;
         auto it = seen.find(f->Extension);
         if (it != seen.end() && it->type == f->TypeName) {
             icon = it->icon;
@@ -54,7 +52,7 @@ int AddToList(ResultModel &model, IconStore &icons, const std::vector<const Foun
             const QString key = QStringLiteral("K") + f->Extension + QLatin1Char('.') + f->TypeName;
             icon = icons.find(key);
             if (icon < 1)
-                icon = icons.addFileIcon(key, f->FullPath);
+                icon = icons.addFileIcon(key, f->FullPath());
             seen.insert(f->Extension, Seen{f->TypeName, icon});
         }
         fresh.push_back(f);

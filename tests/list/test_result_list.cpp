@@ -20,7 +20,6 @@ FoundFile found(const QString &folder, const QString &name, const QString &size 
     FoundFile f;
     f.FolderPath = folder;
     f.FileName = name;
-    f.FullPath = folder + QLatin1Char('/') + name;
     f.SizeKB = size;
     f.Modified = time;
     f.Extension = name.section(QLatin1Char('.'), -1).toLower();
@@ -135,7 +134,7 @@ TEST_F(ListTest, OneDirectionFlipsOnEveryAcceptedClick)
     EXPECT_EQ(column(model(), 1), QStringList({"c.txt", "b.txt", "a.txt"}));
     // Keys follow their rows.
     EXPECT_EQ(model().findKey(QStringLiteral("/d/a.txt")), 2);
-    EXPECT_EQ(model().row(2).key, QStringLiteral("/d/a.txt"));
+    EXPECT_EQ(model().key(2), QStringLiteral("/d/a.txt"));
 }
 
 TEST_F(ListTest, EmptyListClickOnlyFlipsTheDirection)
@@ -189,10 +188,10 @@ TEST_F(ListTest, EveryColumnFitsItsWidestCellOrHeader)
     model().setStatus(3, QStringLiteral("跳过-大小日期相同"));
     AutoSizeColumns(&view, -2);
     for (int c = 0; c < 5; ++c) {
-        int widest = view.header()->sectionSizeHint(c);
+        int widest = view.horizontalHeader()->sectionSizeHint(c);
         for (int r = 0; r < model().rowCount(); ++r)
             widest = qMax(widest, view.sizeHintForIndex(model().index(r, c)).width());
-        EXPECT_EQ(view.header()->sectionSize(c), widest) << "column " << c;
+        EXPECT_EQ(view.horizontalHeader()->sectionSize(c), widest) << "column " << c;
     }
 }
 

@@ -220,7 +220,7 @@ TEST_F(ReplaceTest, RestoreBringsTheNewestBackupBack)
     EXPECT_EQ(TempTree::read(target), "ORIGINAL");
     EXPECT_EQ(form->model()->row(row).status, QStringLiteral("已经恢复"));
     EXPECT_EQ(form->model()->row(row).fileName, QStringLiteral("report.doc"));
-    EXPECT_EQ(form->model()->row(row).key, target);
+    EXPECT_EQ(form->model()->key(row), target);
     EXPECT_EQ(form->model()->row(row).sizeKB, QStringLiteral("0.008"));
     const QStringList aside = namesEndingWith(QStringLiteral("a"), RestoreTag);
     ASSERT_EQ(aside.size(), 1);

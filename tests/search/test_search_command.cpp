@@ -87,7 +87,7 @@ TEST_F(SearchCommandTest, SearchingTwiceAddsNoDuplicatesAndKeepsStatusesAndTicks
     ASSERT_EQ(form->model()->rowCount(), 2);
     form->model()->setChecked(0, true);
     form->model()->setStatus(0, QStringLiteral("已经替换"));
-    const QString key = form->model()->row(0).key;
+    const QString key = form->model()->key(0);
     t.file(QStringLiteral("c.txt"));
     search(t.root(), QString());
     EXPECT_EQ(form->model()->rowCount(), 3);

@@ -95,8 +95,8 @@ TEST(Walk, FillsEveryFieldOfAFoundFile)
 
     const FoundFile *b = byName(s, QStringLiteral("x.txt[20240101120000替换备份]"));
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->FullPath, path);
-    EXPECT_EQ(b->BaseName, QStringLiteral("x"));
+    EXPECT_EQ(b->FullPath(), path);
+    EXPECT_EQ(b->BaseName(), QStringLiteral("x"));
     EXPECT_EQ(b->Extension, QStringLiteral("txt[20240101120000替换备份]"));
     EXPECT_EQ(b->SizeKB, QStringLiteral("1.500"));
     EXPECT_EQ(b->Modified, QStringLiteral("2024-01-02 03:04:05"));
@@ -106,7 +106,7 @@ TEST(Walk, FillsEveryFieldOfAFoundFile)
     const FoundFile *p = byName(s, QStringLiteral(".profile"));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->Extension, QStringLiteral("profile"));
-    EXPECT_EQ(p->BaseName, QString());
+    EXPECT_EQ(p->BaseName(), QString());
     EXPECT_EQ(p->SizeKB, QStringLiteral("0.000"));
     EXPECT_EQ(byName(s, QStringLiteral("big.bin"))->SizeKB, QStringLiteral("10,240.000"));
 }
@@ -143,7 +143,7 @@ TEST(Walk, OddNamesAreListedAsTheyAre)
     expected.sort();
     EXPECT_EQ(names(s), expected);
     for (const FoundFile &f : s.FoundFiles)
-        EXPECT_TRUE(QFile::exists(f.FullPath)) << f.FullPath.toStdString();
+        EXPECT_TRUE(QFile::exists(f.FullPath())) << f.FullPath().toStdString();
 }
 
 TEST(Walk, DescendsDepthFirstOnlyWhenAskedAndCountsTheFolders)
