@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds one benchmark in Release and runs it: ./bench.sh NAME, NAME being one
+# of the bench/NAME_bench.cpp files.
+set -euo pipefail
+cd "$(dirname "$0")"
+names=()
+for f in bench/*_bench.cpp; do
+  [ -e "$f" ] || continue
+  f="${f#bench/}"
+  names+=("${f%_bench.cpp}")
+done
+name="${1:-}"
+if [ -z "$name" ] || [[ " ${names[*]} " != *" $name "* ]]; then
+  echo "Usage: ./bench.sh NAME" >&2
+  echo "Benchmarks: ${names[*]}" >&2
+  exit 2
+fi
+source tools/deps.sh
+install_deps bench
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSAMENAME_TESTS=OFF -DSAMENAME_BENCH=ON >/dev/null
+# Build lines go to stderr so that stdout holds only the benchmark's lines.
+cmake --build build/bench --target "bench_$name" >&2
+exec "./build/bench/bench/bench_$name"

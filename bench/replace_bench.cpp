@@ -1,0 +1,176 @@
+// Replacing 10,000 listed same-name files through the window's own command,
+// against a plain loop making the same system calls; then restoring them all.
+#include "support.h"
+
+#include "app/app_state.h"
+#include "app/appearance.h"
+#include "app/form1.h"
+#include "list/result_model.h"
+#include "replace/form2.h"
+#include "shell/dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Runs = 5;
+constexpr int FileSize = 4096;
+
+// 100 folders of 100 subfolders, one report.dat in each: 10,000 same-name files.
+struct Scene {
+    QTemporaryDir dir;
+    QString master;
+    QStringList targets;
+
+    explicit Scene(const QString &parent) : dir(parent + QStringLiteral("/replace-XXXXXX"))
+    {
+        if (!dir.isValid())
+            throw std::runtime_error("cannot make a temp folder");
+        master = dir.filePath(QStringLiteral("master/report.dat"));
+        write(master, 'M');
+        for (int a = 0; a < 100; ++a)
+            for (int b = 0; b < 100; ++b) {
+                const QString t = dir.filePath(QStringLiteral("tree/d%1/s%2/report.dat").arg(a).arg(b));
+                write(t, static_cast<char>('a' + (a + b) % 26));
+                targets << t;
+            }
+    }
+    QString tree() const { return dir.filePath(QStringLiteral("tree")); }
+
+    static void write(const QString &path, char fill)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(FileSize, fill)) != FileSize)
+            throw std::runtime_error("cannot write " + path.toStdString());
+    }
+};
+
+// The floor: copy to a temporary file, rename the old one to its backup
+// name, rename the copy into place.
+void plainLoop(const Scene &s)
+{
+    const QByteArray master = QFile::encodeName(s.master);
+    int n = 0;
+    for (const QString &t : s.targets) {
+        const QByteArray target = QFile::encodeName(t);
+        const QByteArray temp = QFile::encodeName(QFileInfo(t).absolutePath()) + "/.~tmp" + QByteArray::number(++n);
+        const QByteArray backup = target + "[20240101120000" + QStringLiteral("替换备份]").toUtf8();
+        const int in = ::open(master.constData(), O_RDONLY | O_CLOEXEC);
+        const int out = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (in < 0 || out < 0 || ::copy_file_range(in, nullptr, out, nullptr, FileSize, 0) != FileSize)
+            throw std::runtime_error("floor copy failed");
+        ::close(in);
+        ::close(out);
+        if (::rename(target.constData(), backup.constData()) != 0 || ::rename(temp.constData(), target.constData()) != 0)
+            throw std::runtime_error("floor rename failed");
+    }
+}
+
+// Lists every report.dat (and its backups) in a fresh main window.
+std::unique_ptr<Form1> listed(const Scene &s, bool backups)
+{
+    auto form = std::make_unique<Form1>();
+    form->loadForm();
+    form->show();
+    form->Text1->setText(s.tree());
+    form->Text2->setText(QStringLiteral("report.dat"));
+    form->Combo1->setCurrentIndex(backups ? 1 : 0);
+    form->Check1->setChecked(true);
+    form->Command1->click();
+    form->Check2->setChecked(false);
+    form->Text3->setText(s.master);
+    ResultModel &m = *form->model();
+    for (int r = 0; r < m.rowCount(); ++r)
+        m.setChecked(r, !backups || m.row(r).fileName.endsWith(QStringLiteral("替换备份]")));
+    return form;
+}
+
+int run()
+{
+    const QString parent = bench::benchFolder();
+    QDir().mkpath(parent);
+
+    double replaceMs = 0, restoreMs = 0;
+    std::vector<double> ours, floors, restores;
+    for (int i = 0; i < Runs; ++i) {
+        {
+            Scene s(parent);
+            auto form = listed(s, false);
+            if (form->model()->rowCount() != 10000)
+                throw std::runtime_error("the search listed " + std::to_string(form->model()->rowCount()) + " files");
+            MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+            ::sync(); // both sides start with nothing left to write back
+            ours.push_back(bench::medianMs(1, [&] { form->Command3->click(); }));
+            if (form->model()->row(0).status != QStringLiteral("已经替换"))
+                throw std::runtime_error("replacement failed: " + form->model()->row(0).status.toStdString());
+            form.reset();
+
+            // Every backup row, the replaced copy set aside first.
+            auto back = listed(s, true);
+            MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+            ModalDialog::setNextScript([](QDialog &d) {
+                static_cast<Form2 &>(d).Option2->setChecked(true);
+                static_cast<Form2 &>(d).Command1->click();
+            });
+            ::sync();
+            restores.push_back(bench::medianMs(1, [&] { back->action(QStringLiteral("menu恢复最近一次被替换的文件"))->trigger(); }));
+            int restored = 0;
+            for (int r = 0; r < back->model()->rowCount(); ++r)
+                restored += back->model()->row(r).status == QStringLiteral("已经恢复");
+            if (restored != 10000)
+                throw std::runtime_error("restored " + std::to_string(restored) + " files");
+        }
+        Scene s(parent);
+        ::sync();
+        floors.push_back(bench::medianMs(1, [&] { plainLoop(s); }));
+    }
+    std::sort(ours.begin(), ours.end());
+    std::sort(floors.begin(), floors.end());
+    std::sort(restores.begin(), restores.end());
+    replaceMs = ours[Runs / 2];
+    restoreMs = restores[Runs / 2];
+    bench::printMs("replace", replaceMs);
+    bench::printMs("replace-floor", floors[Runs / 2]);
+    bench::printMs("restore", restoreMs);
+    bench::printRatio("replace/floor", replaceMs / floors[Runs / 2], 1.5);
+    bench::printRatio("restore/replace", restoreMs / replaceMs, 1.5);
+    bench::printPeakMiB("replace");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Settings and the trash of a throw-away home, never the user's.
+    static QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/data")));
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Appearance::applyApplicationLook();
+    MessageBox::setHeadless(true);
+    try {
+        return run();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "ERROR %s\n", e.what());
+        return 1;
+    }
+}
