@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <QDirIterator>
@@ -25,7 +26,58 @@ QString folderPathOf(const QString &folder)
     return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
 }
 
+bool endsWith(const char *s, size_t n, const QByteArray &tail)
+{
+    return n >= static_cast<size_t>(tail.size()) && std::memcmp(s + n - tail.size(), tail.constData(), tail.size()) == 0;
+}
+
+const char *lastDot(const char *s, size_t n)
+{
+    for (size_t i = n; i > 0; --i)
+        if (s[i - 1] == '.')
+            return s + i - 1;
+    return nullptr;
+}
+
+bool isAscii(const char *s, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+bool equalsAsciiIgnoringCase(const char *s, size_t n, const QByteArray &lower)
+{
+    if (n != static_cast<size_t>(lower.size()))
+        return false;
+    for (size_t i = 0; i < n; ++i) {
+        char c = s[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lower[static_cast<qsizetype>(i)])
+            return false;
+    }
+    return true;
+}
+
+// Type names by extension for the whole run: they come from the MIME
+// database by name alone, and never change.
+QHash<QString, QString> &typeNames()
+{
+    static QHash<QString, QString> names;
+    return names;
+}
+
 } // namespace
+
+void FolderWalk::Listing::add(const char *name, size_t length, bool file, bool folder)
+{
+    entries.push_back(Entry{static_cast<quint32>(names.size()), static_cast<quint32>(length), file, folder});
+    names.append(name, length);
+    names.push_back('\0');
+    fileCount += file ? 1 : 0;
+}
 
 FolderWalk::FolderWalk(SearchState &state, WalkHost &host) : m_state(state), m_host(host) {}
 
@@ -55,7 +107,7 @@ void FolderWalk::遍历文件夹(const QString &folder)
     for (const Entry &e : listing.entries) {
         if (!e.isFolder)
             continue;
-        const QString sub = JoinPath(folder, e.name);
+        const QString sub = JoinPath(folder, listing.name(e));
         m_statusKind = Pending::Folder;
         m_statusText = sub;
         flushAndLetEventsRun();
@@ -75,10 +127,37 @@ void FolderWalk::收集文件夹文件(const QString &folder)
     closeFolder(listing);
 }
 
+bool FolderWalk::isCandidate(const Listing &listing, const Entry &e) const
+{
+    static const QByteArray replaced = QStringLiteral("替换备份]").toUtf8();
+    static const QByteArray restored = QStringLiteral("恢复备份]").toUtf8();
+    const char *raw = listing.raw(e);
+    const size_t n = e.length;
+    if (m_all || endsWith(raw, n, replaced) || endsWith(raw, n, restored))
+        return true;
+    const char *dot = lastDot(raw, n);
+    if (!dot)
+        return false;
+    const char *ext = dot + 1;
+    const size_t extLength = n - static_cast<size_t>(ext - raw);
+    if (!m_asciiExtension.isEmpty() && isAscii(ext, extLength))
+        return equalsAsciiIgnoringCase(ext, extLength, m_asciiExtension);
+    // Anything else goes the exact way, on the decoded name.
+    const QString name = listing.name(e);
+    const qsizetype d = name.lastIndexOf(QLatin1Char('.'));
+    return PatternAcceptsExtension(m_state.SearchPattern, QStringView(name).mid(d + 1));
+}
+
 void FolderWalk::collect(const QString &folder, Listing &listing)
 {
     const QString folderPath = folderPathOf(folder);
-    const bool all = m_state.SearchPattern == QLatin1String("*.*");
+    m_all = m_state.SearchPattern == QLatin1String("*.*");
+    m_asciiExtension.clear();
+    const QString ext = m_state.SearchPattern.mid(2);
+    if (!m_all && m_state.SearchPattern.startsWith(QLatin1String("*.")) && !ext.isEmpty()
+        && !ext.contains(QLatin1Char(';')) && !ext.contains(QLatin1Char('*')) && isAscii(ext.toLatin1().constData(), ext.size())
+        && ext.toLatin1() == ext.toUtf8())
+        m_asciiExtension = ext.toLatin1().toLower();
 
     m_progressMax = listing.fileCount + 1;
     m_progressValue = 1;
@@ -93,50 +172,49 @@ void FolderWalk::collect(const QString &folder, Listing &listing)
             flushAndLetEventsRun();
         m_progressValue = n;
         m_progressDirty = true;
-
-        const QString &name = e.name;
         m_statusKind = Pending::File;
         m_statusText = folderPath;
-        m_statusName = name;
+        m_statusListing = &listing;
+        m_statusEntry = &e;
 
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        const QStringView ext = dot < 0 ? QStringView() : QStringView(name).mid(dot + 1);
-        const bool candidate = all || HasBackupTag(name) || PatternAcceptsExtension(m_state.SearchPattern, ext);
-        if (candidate) {
-            const QStringView base = ext.isEmpty() ? QStringView(name) : QStringView(name).left(name.size() - ext.size() - 1);
-            if (!base.startsWith(QLatin1String("~$"))) {
-                qint64 size = 0;
-                std::time_t mtime = 0;
-                bool facts = false;
+        const char *raw = listing.raw(e);
+        // Office's lock files "~$name" are never same-name files.
+        const char *dot = lastDot(raw, e.length);
+        const bool lockFile = e.length >= 2 && raw[0] == '~' && raw[1] == '$' && (!dot || dot - raw >= 2);
+        if (!lockFile && isCandidate(listing, e)) {
+            qint64 size = 0;
+            std::time_t mtime = 0;
+            bool facts = false;
 #ifdef Q_OS_WIN
-                const QFileInfo fi(JoinPath(folderPath, name));
-                facts = fi.isFile();
-                size = fi.size();
-                mtime = fi.lastModified().toSecsSinceEpoch();
+            const QFileInfo fi(JoinPath(folderPath, listing.name(e)));
+            facts = fi.isFile();
+            size = fi.size();
+            mtime = fi.lastModified().toSecsSinceEpoch();
 #else
-                struct stat st;
-                facts = ::fstatat(listing.dirFd, QFile::encodeName(name).constData(), &st, 0) == 0
-                        && S_ISREG(st.st_mode);
-                size = st.st_size;
-                mtime = st.st_mtim.tv_sec;
+            struct stat st;
+            facts = ::fstatat(listing.dirFd, raw, &st, 0) == 0 && S_ISREG(st.st_mode);
+            size = st.st_size;
+            mtime = st.st_mtim.tv_sec;
 #endif
-                // A file gone since the folder was read is passed over.
-                if (facts) {
-                    FoundFile f;
-                    f.FileName = name;
-                    f.Extension = extensionFor(ext);
-                    f.TypeName = typeNameFor(f.Extension);
-                    f.SizeKB = SizeText(size);
-                    f.FolderPath = folderPath;
-                    f.Modified = TimeText(mtime);
-                    m_state.FoundFiles.push_back(std::move(f));
-                }
+            // A file gone since the folder was read is passed over.
+            if (facts) {
+                FoundFile f;
+                f.FileName = listing.name(e);
+                const qsizetype d = f.FileName.lastIndexOf(QLatin1Char('.'));
+                f.Extension = d < 0 ? QString() : extensionFor(QStringView(f.FileName).mid(d + 1));
+                f.TypeName = typeNameFor(f.Extension);
+                f.SizeKB = SizeText(size);
+                f.FolderPath = folderPath;
+                f.Modified = TimeText(mtime);
+                m_state.FoundFiles.push_back(std::move(f));
             }
         }
         if (m_host.stopRequested())
             break;
     }
     flushAndLetEventsRun();
+    m_statusListing = nullptr;
+    m_statusEntry = nullptr;
 }
 
 const QString &FolderWalk::extensionFor(QStringView extension)
@@ -153,14 +231,15 @@ const QString &FolderWalk::extensionFor(QStringView extension)
 
 const QString &FolderWalk::typeNameFor(const QString &extension)
 {
-    auto it = m_typeNames.constFind(extension);
-    if (it != m_typeNames.constEnd())
+    QHash<QString, QString> &names = typeNames();
+    auto it = names.constFind(extension);
+    if (it != names.constEnd())
         return *it;
     // By name only: no file is opened to guess its type.
     static const QMimeDatabase db;
     const QString comment =
         db.mimeTypeForFile(QStringLiteral("a.") + extension, QMimeDatabase::MatchExtension).comment();
-    return *m_typeNames.insert(extension, comment);
+    return *names.insert(extension, comment);
 }
 
 void FolderWalk::flush()
@@ -169,7 +248,10 @@ void FolderWalk::flush()
     case Pending::None: break;
     case Pending::Text: m_host.showStatus(m_statusText); break;
     case Pending::Folder: m_host.showStatus(QStringLiteral("搜索目录：") + m_statusText); break;
-    case Pending::File: m_host.showStatus(QStringLiteral("搜索文件：") + JoinPath(m_statusText, m_statusName)); break;
+    case Pending::File:
+        if (m_statusListing && m_statusEntry)
+            m_host.showStatus(QStringLiteral("搜索文件：") + JoinPath(m_statusText, m_statusListing->name(*m_statusEntry)));
+        break;
     }
     m_statusKind = Pending::None;
     if (m_progressDirty) {
@@ -192,9 +274,8 @@ bool FolderWalk::readFolder(const QString &folder, Listing &listing)
     while (it.hasNext()) {
         it.next();
         const QFileInfo fi = it.fileInfo();
-        Entry e{fi.fileName(), fi.isFile(), fi.isDir()};
-        listing.fileCount += e.isFile ? 1 : 0;
-        listing.entries.push_back(std::move(e));
+        const QByteArray name = fi.fileName().toUtf8();
+        listing.add(name.constData(), static_cast<size_t>(name.size()), fi.isFile(), fi.isDir());
     }
     return true;
 }
@@ -219,26 +300,21 @@ bool FolderWalk::readFolder(const QString &folder, Listing &listing)
         const char *n = d->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        Entry e;
-        e.name = QFile::decodeName(n);
         unsigned char type = d->d_type;
         if (type == DT_UNKNOWN) {
             struct stat st;
             if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) == 0)
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
         }
+        bool file = type == DT_REG, folderEntry = type == DT_DIR;
         if (type == DT_LNK) {
             // A link to a file is listed like the file; a link to a folder is
             // not followed, so a loop cannot trap the walk.
             struct stat st;
-            e.isFile = ::fstatat(fd, n, &st, 0) == 0 && S_ISREG(st.st_mode);
-        } else {
-            e.isFile = type == DT_REG;
-            e.isFolder = type == DT_DIR;
+            file = ::fstatat(fd, n, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
-        listing.fileCount += e.isFile ? 1 : 0;
-        if (e.isFile || e.isFolder)
-            listing.entries.push_back(std::move(e));
+        if (file || folderEntry)
+            listing.add(n, std::strlen(n), file, folderEntry);
         errno = 0;
     }
     if (errno != 0)

@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QString>
+#include <string>
 
 // What the walk needs from the window that runs it. The walk reads the two
 // flags afresh at every check, so the user can change them between folders.
@@ -26,16 +27,24 @@ public:
     void 遍历文件夹(const QString &folder);
     void 收集文件夹文件(const QString &folder);
 
+    // A folder's entries as the file system names them (UTF-8), in one
+    // buffer: most names of a search are looked at, not kept.
     struct Entry {
-        QString name;
+        quint32 offset = 0;
+        quint32 length = 0;
         bool isFile = false;
         bool isFolder = false;
     };
     struct Listing {
+        std::string names; // each name followed by a NUL
         std::vector<Entry> entries;
         int fileCount = 0;
         bool subfoldersEnumerable = true;
         int dirFd = -1; // kept open while the files are examined
+
+        const char *raw(const Entry &e) const { return names.data() + e.offset; }
+        QString name(const Entry &e) const { return QString::fromUtf8(raw(e), e.length); }
+        void add(const char *name, size_t length, bool isFile, bool isFolder);
     };
     static bool 能否枚举(const Listing &listing) { return listing.subfoldersEnumerable; }
 
@@ -43,6 +52,7 @@ private:
     bool readFolder(const QString &folder, Listing &listing);
     void closeFolder(Listing &listing);
     void collect(const QString &folder, Listing &listing);
+    bool isCandidate(const Listing &listing, const Entry &e) const;
     const QString &typeNameFor(const QString &extension);
     const QString &extensionFor(QStringView extension);
     // The screen shows the latest status and bar value; writing them once per
@@ -52,13 +62,17 @@ private:
 
     SearchState &m_state;
     WalkHost &m_host;
-    QHash<QString, QString> m_typeNames;
     std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
+    // The pattern's extension when it is plain ASCII: names are then tested
+    // as bytes, without decoding them.
+    QByteArray m_asciiExtension;
+    bool m_all = false;
 
     enum class Pending { None, Text, Folder, File };
     Pending m_statusKind = Pending::None;
     QString m_statusText;
-    QString m_statusName;
+    const Listing *m_statusListing = nullptr;
+    const Entry *m_statusEntry = nullptr;
     int m_progressMax = 100;
     int m_progressValue = 0;
     bool m_progressDirty = false;

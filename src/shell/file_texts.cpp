@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <cmath>
-#include <cstdio>
 
 QString SizeText(qint64 bytes)
 {
@@ -11,27 +10,37 @@ QString SizeText(qint64 bytes)
     const float kb = static_cast<float>(bytes) / 1024.0f;
     // Half away from zero; the float value is exact in a double.
     const long double thousandths = std::floor(static_cast<long double>(kb) * 1000.0L + 0.5L);
-    const unsigned long long t = thousandths < 0 ? 0ULL : static_cast<unsigned long long>(thousandths);
-    const unsigned long long whole = t / 1000;
-    const unsigned frac = static_cast<unsigned>(t % 1000);
+    unsigned long long t = thousandths < 0 ? 0ULL : static_cast<unsigned long long>(thousandths);
 
-    const QLocale locale;
-    const QString group = locale.groupSeparator();
-    const QString point = locale.decimalPoint();
-
-    char digits[32];
-    const int n = std::snprintf(digits, sizeof digits, "%llu", whole);
-    QString out;
-    out.reserve(n + n / 3 + 4);
-    for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += group;
-        out += QLatin1Char(digits[i]);
+    // Built by hand: a search formats every file's size.
+    // The separators of the locale in force, looked up again only when it changes.
+    static thread_local QLocale locale = QLocale::c();
+    static thread_local QString groupText = QStringLiteral(","), point = QStringLiteral(".");
+    const QLocale current;
+    if (!(current == locale)) {
+        locale = current;
+        groupText = locale.groupSeparator();
+        point = locale.decimalPoint();
     }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "%03u", frac);
-    out += point;
-    out += QLatin1String(tail);
+    char16_t buf[96];
+    int pos = 96;
+    for (int i = 0; i < 3; ++i, t /= 10)
+        buf[--pos] = static_cast<char16_t>(u'0' + t % 10);
+    const int decimals = pos;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0)
+            for (qsizetype g = groupText.size(); g > 0; --g)
+                buf[--pos] = groupText.at(g - 1).unicode();
+        buf[--pos] = static_cast<char16_t>(u'0' + t % 10);
+        t /= 10;
+        ++digits;
+    } while (t > 0);
+    QString out;
+    out.reserve(96 - pos + point.size());
+    out.append(reinterpret_cast<const QChar *>(buf + pos), decimals - pos);
+    out.append(point);
+    out.append(reinterpret_cast<const QChar *>(buf + decimals), 3);
     return out;
 }
 
@@ -46,10 +55,25 @@ QString TimeText(std::time_t secondsSinceEpoch)
     if (!localtime_r(&secondsSinceEpoch, &tm))
         return QString();
 #endif
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
-                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
-    return QString::fromLatin1(buf);
+    char16_t buf[19];
+    const auto two = [&buf](int at, int v) {
+        buf[at] = static_cast<char16_t>(u'0' + v / 10 % 10);
+        buf[at + 1] = static_cast<char16_t>(u'0' + v % 10);
+    };
+    const int year = tm.tm_year + 1900;
+    two(0, year / 100);
+    two(2, year % 100);
+    buf[4] = u'-';
+    two(5, tm.tm_mon + 1);
+    buf[7] = u'-';
+    two(8, tm.tm_mday);
+    buf[10] = u' ';
+    two(11, tm.tm_hour);
+    buf[13] = u':';
+    two(14, tm.tm_min);
+    buf[16] = u':';
+    two(17, tm.tm_sec);
+    return QString(reinterpret_cast<const QChar *>(buf), 19);
 }
 
 QString TimeText(const QDateTime &time)
