@@ -1,6 +1,7 @@
 // The folder walk against find(1) on the same tree: both list every file with
 // its size and time, so find's time is what a walk could cost at best.
 #include "support.h"
+#include "trees.h"
 
 #include "search/folder_walk.h"
 #include "search/found_file.h"
@@ -14,9 +15,6 @@
 namespace {
 
 constexpr int Runs = 5;
-
-const char *const Extensions[] = {"txt", "doc", "docx", "xls", "pdf", "jpg", "png", "mp3", "zip", "cpp"};
-const char *const Stamps[] = {"20240101120000", "20240315093012", "20240601180545"};
 
 // Everything the window's host does, minus painting: a QLabel and a
 // QProgressBar keep the last value they are given.
@@ -37,31 +35,6 @@ private:
     QString m_status;
     int m_minimum = 0, m_maximum = 0, m_value = 0;
 };
-
-bench::TreeRecipe walkTree(int files, int folders)
-{
-    bench::TreeRecipe r;
-    r.name = QStringLiteral("walk");
-    r.files = files;
-    r.folders = folders;
-    r.version = QStringLiteral("walk names 2");
-    r.fileName = [folders](int i) {
-        // By the file's place in its folder, so every folder holds all ten.
-        const int place = i / folders;
-        const char *ext = Extensions[place % 10];
-        // A quarter of the names in Chinese, as users name their files.
-        const QString base = ((place + i) % 4 == 1 ? QStringLiteral("文档%1") : QStringLiteral("file%1"))
-                                 .arg(i, 6, 10, QLatin1Char('0'));
-        QString name = base + QLatin1Char('.') + QLatin1String(ext);
-        // About 3 % backups, a few replacement runs' worth of stamps.
-        if (i % 29 == 3)
-            name += QLatin1Char('[') + QLatin1String(Stamps[(i / 58) % 3])
-                    + ((i / 29) % 2 ? QStringLiteral("恢复备份]") : QStringLiteral("替换备份]"));
-        return name;
-    };
-    r.content = [](int i) { return QByteArray::number(i) + '\n'; };
-    return r;
-}
 
 // The walk as the window runs it; the found files of the last call stay in
 // state. Clearing the previous search is not part of the walk.
@@ -89,7 +62,7 @@ int run()
     const int folders = bench::envNumber("BENCH_FOLDERS", 2000);
 
     const auto start = std::chrono::steady_clock::now();
-    const bench::Tree tree = bench::ensureTree(walkTree(files, folders));
+    const bench::Tree tree = bench::ensureTree(bench::walkTree(files, folders));
     const double buildSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("TREE %s %d files in %d folders (%s)\n", qPrintable(tree.root), files, folders,
                 tree.reused ? "reused" : qPrintable(QStringLiteral("built in %1 s").arg(buildSeconds, 0, 'f', 1)));

@@ -2,8 +2,10 @@
 #include "list/icon_store.h"
 #include "search/folder_walk.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
+#include <array>
 #include <memory>
 
 class QAction;
@@ -109,6 +111,12 @@ private:
     std::unique_ptr<ListCommands> m_listCommands;
     std::unique_ptr<ShellActions> m_shellActions;
     SearchState m_search;
+    void showWalkProgress();
+    QElapsedTimer m_sinceEvents;
+    QString m_walkStatus;
+    std::array<int, 3> m_walkProgress{};
+    bool m_walkStatusPending = false;
+    bool m_walkProgressPending = false;
     int m_operations = 0;
     bool m_closePending = false;
     QPixmap m_listBackground;

@@ -1,0 +1,37 @@
+#include "trees.h"
+
+namespace bench {
+
+namespace {
+
+const char *const Extensions[] = {"txt", "doc", "docx", "xls", "pdf", "jpg", "png", "mp3", "zip", "cpp"};
+const char *const Stamps[] = {"20240101120000", "20240315093012", "20240601180545"};
+
+} // namespace
+
+TreeRecipe walkTree(int files, int folders)
+{
+    TreeRecipe r;
+    r.name = QStringLiteral("walk");
+    r.files = files;
+    r.folders = folders;
+    r.version = QStringLiteral("walk names 2");
+    r.fileName = [folders](int i) {
+        // By the file's place in its folder, so every folder holds all ten.
+        const int place = i / folders;
+        const char *ext = Extensions[place % 10];
+        // A quarter of the names in Chinese, as users name their files.
+        const QString base = ((place + i) % 4 == 1 ? QStringLiteral("文档%1") : QStringLiteral("file%1"))
+                                 .arg(i, 6, 10, QLatin1Char('0'));
+        QString name = base + QLatin1Char('.') + QLatin1String(ext);
+        // About 3 % backups, a few replacement runs' worth of stamps.
+        if (i % 29 == 3)
+            name += QLatin1Char('[') + QLatin1String(Stamps[(i / 58) % 3])
+                    + ((i / 29) % 2 ? QStringLiteral("恢复备份]") : QStringLiteral("替换备份]"));
+        return name;
+    };
+    r.content = [](int i) { return QByteArray::number(i) + '\n'; };
+    return r;
+}
+
+} // namespace bench
