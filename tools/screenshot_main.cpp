@@ -2,16 +2,32 @@
 // real windows, for reviewing how they look without a desktop. Run it under
 // Xvfb through tools/screenshot.sh.
 #include "app/app_info.h"
+#include "app/app_state.h"
 #include "app/appearance.h"
 #include "app/fcover.h"
 #include "app/form1.h"
+#include "app/settings.h"
+#include "list/result_list_view.h"
+#include "list/result_model.h"
+#include "online/frm_about.h"
+#include "options/foption.h"
+#include "replace/form2.h"
+#include "shell/dialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <utime.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,9 +66,105 @@ public:
         return *cover().mainWindow();
     }
 
+    // A small tree of same-name files, their backups and other kinds.
+    QString tree()
+    {
+        if (m_tree.isValid() && !QDir(m_tree.filePath(QStringLiteral("项目"))).exists()) {
+            const char *files[] = {"项目/一期/report.txt", "项目/一期/report.txt[20240102030405替换备份]",
+                                   "项目/二期/Report.TXT", "项目/二期/report.docx", "项目/三期/report.txt",
+                                   "项目/三期/export.txt", "项目/三期/图片/report.png", "项目/文档/report.pdf",
+                                   "项目/文档/report.txt", "母文件/report.txt"};
+            int n = 0;
+            for (const char *f : files) {
+                const QString path = m_tree.filePath(QString::fromUtf8(f));
+                QDir().mkpath(QFileInfo(path).absolutePath());
+                QFile out(path);
+                out.open(QIODevice::WriteOnly);
+                out.write(QByteArray(512 * (++n * 7 % 23 + 1), 'x'));
+                out.close();
+                struct utimbuf t;
+                t.actime = t.modtime = 1700000000 + n * 86400 * 3;
+                ::utime(QFile::encodeName(path).constData(), &t);
+            }
+        }
+        return m_tree.path();
+    }
+
 private:
     std::unique_ptr<fCover> m_cover;
+    QTemporaryDir m_tree;
 };
+
+// The main window after a search for report.txt, similar mode, with
+// subfolders: icons, ticks and fitted columns.
+QWidget *searched(Windows &w)
+{
+    Form1 &f = w.mainWindow();
+    const QString root = w.tree();
+    f.Text1->setText(root + QStringLiteral("/项目"));
+    f.Text2->setText(QStringLiteral("report.txt"));
+    f.Combo1->setCurrentIndex(1);
+    f.Check1->setChecked(true);
+    f.Text3->setText(root + QStringLiteral("/母文件/report.txt"));
+    f.Command1->click();
+    ResultModel &m = *f.model();
+    for (int r = 0; r < m.rowCount(); ++r)
+        m.setChecked(r, m.row(r).fileName.compare(QStringLiteral("report.txt"), Qt::CaseInsensitive) == 0);
+    QTest::qWait(200);
+    return &f;
+}
+
+// After "替换勾选的同名文件": every row with its outcome.
+QWidget *replaced(Windows &w)
+{
+    Form1 &f = w.mainWindow();
+    MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+    f.Command3->click();
+    QTest::qWait(200);
+    return &f;
+}
+
+// The orange busy panel over the list, as during a long run.
+QWidget *busy(Windows &w)
+{
+    Form1 &f = w.mainWindow();
+    f.showBusy(QStringLiteral("正在替换文件..."));
+    f.setProgressRange(11);
+    f.setProgressValue(7);
+    QTest::qWait(200);
+    return &f;
+}
+
+template <typename Dialog> QWidget *dialog(Windows &w)
+{
+    // A child of the main window: it goes when the windows go.
+    auto *d = new Dialog(&w.mainWindow());
+    d->show();
+    QTest::qWait(200);
+    return d;
+}
+
+// The cover once an update check found a newer version on a local server.
+QWidget *update(Windows &)
+{
+    auto *server = new QTcpServer;
+    server->listen(QHostAddress::LocalHost, 0);
+    QObject::connect(server, &QTcpServer::newConnection, [server] {
+        QTcpSocket *s = server->nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s] {
+            s->readAll();
+            s->write("HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\n1.7.001");
+            s->disconnectFromHost();
+        });
+    });
+    Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"),
+                    QStringLiteral("http://127.0.0.1:%1").arg(server->serverPort()));
+    auto *cover = new fCover; // left for the process's end, like the server
+    cover->loadCover();
+    QTest::qWaitFor([] { return !appState().LatestVersionText.isEmpty(); }, 5000);
+    QTest::qWait(200);
+    return cover;
+}
 
 struct Scene {
     const char *name;
@@ -64,6 +176,13 @@ struct Scene {
 const Scene Scenes[] = {
     {"cover", [](Windows &w) -> QWidget * { return &w.cover(); }},
     {"main", [](Windows &w) -> QWidget * { return &w.mainWindow(); }},
+    {"searched", searched},
+    {"replaced", replaced},
+    {"busy", busy},
+    {"options", dialog<fOption>},
+    {"restore", dialog<Form2>},
+    {"about", dialog<frmAbout>},
+    {"update", update},
 };
 
 // The user's own settings are neither read nor changed.
@@ -109,6 +228,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(AppInfo::versionText());
     QApplication::setQuitOnLastWindowClosed(false);
     Appearance::applyApplicationLook();
+    // Boxes are answered by script and recorded, never left open; the
+    // browser is not started.
+    MessageBox::setHeadless(true);
 
     const QString outDir = QString::fromLocal8Bit(argv[1]);
     QStringList wanted;

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -70,8 +71,10 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(*thi
     Text1->setReadOnly(true);
     Text1->setFont(Appearance::lightFont(9));
     Text1->setPlainText(introduction());
-    Text1->setGeometry(left, y, w - 16, 190);
-    y += 190 + 8;
+    // Tall enough for the whole introduction at the cover's width.
+    const int lineHeight = QFontMetrics(Text1->font()).lineSpacing();
+    Text1->setGeometry(left, y, w - 16, 11 * lineHeight + 16);
+    y += Text1->height() + 8;
 
     Label2 = new QLabel(QStringLiteral("版本："), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -91,11 +94,12 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(*thi
     for (QWidget *c : std::initializer_list<QWidget *>{Label1, Label2, Label3, Command1, Command3})
         c->setFont(Appearance::uiFont(9));
 
+    // Version, loading line and update line on the left, buttons on the right.
     Label2->setGeometry(left, y, 200, 22);
-    Label1->setGeometry(left, y + 24, 300, 22);
-    Label3->setGeometry(left, y + 48, w - 16 - 260, 22);
-    Command1->setGeometry(left + w - 16 - 250, y + 6, 120, 34);
-    Command3->setGeometry(left + w - 16 - 120, y + 6, 120, 34);
+    Label1->setGeometry(left, y + 22, 300, 22);
+    Label3->setGeometry(left, y + 22, w - 16 - 260, 22);
+    Command1->setGeometry(left + w - 16 - 250, y + 4, 120, 34);
+    Command3->setGeometry(left + w - 16 - 120, y + 4, 120, 34);
     Command1->setDefault(true);
 
     Timer1 = new QTimer(this);
@@ -106,7 +110,7 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(*thi
     connect(Command3, &QPushButton::clicked, this, &QWidget::close);
     connect(Timer1, &QTimer::timeout, this, &fCover::timerTick);
 
-    setFixedHeight(y + 80);
+    setFixedHeight(y + 50);
 }
 
 void fCover::loadCover()
