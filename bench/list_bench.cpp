@@ -163,10 +163,12 @@ int run()
 
     ResultModel &model = *view->resultModel();
     for (int c = 0; c < ResultModel::ColumnCount; ++c) {
+        // Each sort starts from the order of another column; the status
+        // column, all empty, would leave the last order standing.
+        const int start = c == ResultModel::ColumnCount - 1 ? 1 : c + 1;
         const double ms = bench::medianMs(
-            Runs, [&] { model.sortRows(c, Qt::AscendingOrder); },
-            [&] { model.sortRows((c + 1) % ResultModel::ColumnCount, Qt::AscendingOrder); });
-        model.sortRows((c + 1) % ResultModel::ColumnCount, Qt::AscendingOrder);
+            Runs, [&] { model.sortRows(c, Qt::AscendingOrder); }, [&] { model.sortRows(start, Qt::AscendingOrder); });
+        model.sortRows(start, Qt::AscendingOrder);
         const double floor = floorSortMs(model, c);
         const QByteArray name = "sort-col" + QByteArray::number(c + 1);
         bench::printMs(name.constData(), ms);

@@ -433,6 +433,16 @@ void ResultModel::sortRows(int column, Qt::SortOrder order)
         return;
     const bool desc = order == Qt::DescendingOrder;
     const size_t n = m_rows.size();
+    // Rows already in that order (all statuses empty, say) need no sort.
+    if (column != SizeColumn) {
+        bool inOrder = true;
+        for (size_t i = 1; i < n && inOrder; ++i) {
+            const int c = cellText(m_rows[i - 1], column).compare(cellText(m_rows[i], column), Qt::CaseInsensitive);
+            inOrder = desc ? c >= 0 : c <= 0;
+        }
+        if (inOrder)
+            return;
+    }
     std::vector<int> perm(n);
     // Keys next to each other in memory, and the row number breaks ties, so
     // equal texts keep their order in either direction.
