@@ -73,7 +73,8 @@ void FolderNames::renamed(const QString &folder, const QString &from, const QStr
 
 QString 最近一次替换后文件名(const QString &folder, const QString &name, FolderNames *cache)
 {
-    if (!FolderExists(folder))
+    // A folder listed in this run needs no second look.
+    if (!(cache && cache->listed(folder)) && !FolderExists(folder))
         return QString();
     FolderNames local;
     const QStringList &names = (cache ? cache : &local)->names(folder);
@@ -95,13 +96,22 @@ bool 文件替换及备份(const QString &target, const QString &master)
 
 bool 文件替换及备份(const QString &target, const QString &master, int noBackup)
 {
+    const FileOps::FileState masterState = FileOps::stateOf(master);
+    // Reading needs no more; a refusal is no failure.
+    if (masterState.exists && !masterState.ownerWritable)
+        FileOps::makeOwnerWritable(master);
+    return ReplaceKnownFiles(target, FileOps::stateOf(target), master, masterState, noBackup);
+}
+
+bool ReplaceKnownFiles(const QString &target, const FileOps::FileState &targetState, const QString &master,
+                       const FileOps::FileState &masterState, int noBackup)
+{
     // The same file under another name (a link, or another spelling where
     // names ignore case) is never replaced by itself.
-    if (FileOps::sameFile(target, master))
+    if (targetState.sameFileAs(masterState))
         return false;
-    if (!FileOps::isFile(target) || !FileOps::makeOwnerWritable(target))
+    if (!targetState.regular || (!targetState.ownerWritable && !FileOps::makeOwnerWritable(target)))
         return false;
-    FileOps::makeOwnerWritable(master); // reading needs no more; a refusal is no failure
 
     // The new content is complete on disk before the old file is touched.
     const QString staged = FileOps::copyToNewFile(master, folderOf(target));
@@ -126,8 +136,10 @@ bool 文件替换及备份(const QString &target, const QString &master, int noB
     if (FileOps::linkNoReplace(target, backup, &noLinks)) {
         // Old content now has two names; the target name then moves to the
         // new content in one step, so a crash leaves old or new, never none.
-        if (!FileOps::sameFile(target, backup) || !FileOps::moveIntoPlace(staged, target)) {
-            if (FileOps::sameFile(target, backup))
+        // Someone may have put another file there meanwhile: that one stays.
+        const bool unchanged = FileOps::stateOf(target).sameFileAs(targetState);
+        if (!unchanged || !FileOps::moveIntoPlace(staged, target)) {
+            if (unchanged)
                 FileOps::remove(backup);
             FileOps::remove(staged);
             return false;

@@ -19,6 +19,7 @@ public:
     // Sorted ascending, letter case ignored; files only, hidden ones included.
     const QStringList &names(const QString &folder);
     void renamed(const QString &folder, const QString &from, const QString &to);
+    bool listed(const QString &folder) const { return m_folders.contains(folder); }
 
     static QStringList list(const QString &folder);
 
@@ -34,6 +35,12 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
 // target keeps its old content.
 bool 文件替换及备份(const QString &target, const QString &master);
 bool 文件替换及备份(const QString &target, const QString &master, int noBackup);
+
+namespace FileOps { struct FileState; }
+// The same for a run over many rows: the master was looked at (and made
+// writable) once, the target just now.
+bool ReplaceKnownFiles(const QString &target, const FileOps::FileState &targetState, const QString &master,
+                       const FileOps::FileState &masterState, int noBackup);
 
 // Sets a file aside under a restore-conflict name; its new name, or "".
 QString 文件恢复备份(const QString &path);

@@ -35,10 +35,23 @@ bool renameNoReplace(const QString &from, const QString &to, int *error)
     return ok;
 }
 
-bool sameFile(const QString &a, const QString &b)
+FileState stateOf(const QString &path)
 {
-    return QFileInfo(a).absoluteFilePath().compare(QFileInfo(b).absoluteFilePath(), Qt::CaseInsensitive) == 0;
+    const QFileInfo fi(path);
+    FileState s;
+    s.exists = fi.exists();
+    s.regular = fi.isFile();
+    s.ownerWritable = fi.permission(QFileDevice::WriteOwner);
+    s.path = fi.absoluteFilePath();
+    return s;
 }
+
+bool FileState::sameFileAs(const FileState &other) const
+{
+    return exists && other.exists && path.compare(other.path, Qt::CaseInsensitive) == 0;
+}
+
+bool sameFile(const QString &a, const QString &b) { return stateOf(a).sameFileAs(stateOf(b)); }
 
 bool makeOwnerWritable(const QString &path)
 {
@@ -119,13 +132,26 @@ bool renameNoReplace(const QString &from, const QString &to, int *error)
     return ok;
 }
 
-bool sameFile(const QString &a, const QString &b)
+FileState stateOf(const QString &path)
 {
-    struct stat sa, sb;
-    if (::stat(local(a).constData(), &sa) != 0 || ::stat(local(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    FileState s;
+    struct stat st;
+    if (::stat(local(path).constData(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.regular = S_ISREG(st.st_mode);
+    s.ownerWritable = st.st_mode & S_IWUSR;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    return s;
 }
+
+bool FileState::sameFileAs(const FileState &other) const
+{
+    return exists && other.exists && device == other.device && inode == other.inode;
+}
+
+bool sameFile(const QString &a, const QString &b) { return stateOf(a).sameFileAs(stateOf(b)); }
 
 bool makeOwnerWritable(const QString &path)
 {
@@ -148,15 +174,22 @@ namespace {
 
 bool copyData(int in, int out, off_t size)
 {
-    // A reflink shares the blocks where the file system can.
-    if (size > 0 && ::ioctl(out, FICLONE, in) == 0)
+    // A reflink shares the blocks where the file system can; small files
+    // are not worth the extra call.
+    if (size >= 64 * 1024 && ::ioctl(out, FICLONE, in) == 0)
         return true;
     bool kernel = true;
+    off_t copied = 0;
     for (;;) {
         if (kernel) {
             const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-            if (n > 0)
+            if (n > 0) {
+                copied += n;
+                // All there was when we looked: no call just to meet the end.
+                if (copied == size)
+                    return true;
                 continue;
+            }
             if (n == 0)
                 return true;
             if (errno == EINTR)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QtGlobal>
 
 // File operations that never overwrite by accident. Each reports failure
 // through its result and, where given, the errno-style code in *error.
@@ -7,6 +8,17 @@ namespace FileOps {
 
 // Renames in place; fails when the new name exists.
 bool renameNoReplace(const QString &from, const QString &to, int *error = nullptr);
+
+// What one look at a path tells (links followed).
+struct FileState {
+    bool exists = false;
+    bool regular = false;
+    bool ownerWritable = false;
+    quint64 device = 0, inode = 0;
+    QString path; // where identity is a path (Windows)
+    bool sameFileAs(const FileState &other) const;
+};
+FileState stateOf(const QString &path);
 
 // Whether two paths name the same file (same device and inode; links to a
 // file count as that file).

@@ -75,6 +75,7 @@ void ReplaceCommand::click()
         return;
 
     FileOps::makeOwnerWritable(master);
+    const FileOps::FileState masterState = FileOps::stateOf(master);
     const FileFacts facts = ReadFileFacts(master);
     if (facts.name.isEmpty()) {
         MessageBox::critical(&f, QStringLiteral("替换用的母文件有问题！"));
@@ -97,7 +98,9 @@ void ReplaceCommand::click()
             model.setStatus(i, QStringLiteral("跳过-文件名不同"));
             continue;
         }
-        if (FileOps::sameFile(row.key(), master)) {
+        const QString target = row.key();
+        const FileOps::FileState targetState = FileOps::stateOf(target);
+        if (targetState.sameFileAs(masterState)) {
             model.setChecked(i, false);
             model.setStatus(i, QStringLiteral("自身"));
             continue;
@@ -107,7 +110,7 @@ void ReplaceCommand::click()
             model.setStatus(i, QStringLiteral("跳过-大小日期相同"));
             continue;
         }
-        const bool ok = 文件替换及备份(row.key(), master);
+        const bool ok = ReplaceKnownFiles(target, targetState, master, masterState, appState().NoBackupBeforeReplace);
         model.setStatus(i, ok ? QStringLiteral("已经替换") : QStringLiteral("替换失败"));
         更新文件大小修改日期(model, i);
     }

@@ -81,6 +81,13 @@ QString TimeText(const QDateTime &time)
     return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+QString BackupStamp()
+{
+    QString s = TimeText(std::time(nullptr));
+    s.remove(QLatin1Char('-')).remove(QLatin1Char(':')).remove(QLatin1Char(' '));
+    return s;
+}
+
 QString BackupStamp(const QDateTime &time)
 {
     QString s = TimeText(time);

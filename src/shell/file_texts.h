@@ -15,7 +15,8 @@ QString TimeText(std::time_t secondsSinceEpoch);
 QString TimeText(const QDateTime &time);
 
 // The 14-digit stamp of a backup name: the time text without "-", ":", " ".
-QString BackupStamp(const QDateTime &time = QDateTime::currentDateTime());
+QString BackupStamp(const QDateTime &time);
+QString BackupStamp(); // now
 
 // The number a size text shows, or nothing when the text shows none.
 bool ParseSizeText(const QString &text, double *value);
