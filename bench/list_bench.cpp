@@ -1,9 +1,9 @@
 // A million rows through the list: adding them with their icons and fitting
 // the columns, sorting by each column, the list commands, and peak memory.
 #include "support.h"
+#include "window_main.h"
 
 #include "app/app_state.h"
-#include "app/appearance.h"
 #include "app/form1.h"
 #include "list/icon_store.h"
 #include "list/list_commands.h"
@@ -206,17 +206,4 @@ int run()
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Appearance::applyApplicationLook();
-    MessageBox::setHeadless(true);
-    try {
-        return run();
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "ERROR %s\n", e.what());
-        return 1;
-    }
-}
+int main(int argc, char **argv) { return bench::runWithWindows(argc, argv, run); }

@@ -1,9 +1,9 @@
 // Replacing 10,000 listed same-name files through the window's own command,
 // against a plain loop making the same system calls; then restoring them all.
 #include "support.h"
+#include "window_main.h"
 
 #include "app/app_state.h"
-#include "app/appearance.h"
 #include "app/form1.h"
 #include "list/result_model.h"
 #include "replace/form2.h"
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -155,22 +154,4 @@ int run()
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    // Settings and the trash of a throw-away home, never the user's.
-    static QTemporaryDir home;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/data")));
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Appearance::applyApplicationLook();
-    MessageBox::setHeadless(true);
-    try {
-        return run();
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "ERROR %s\n", e.what());
-        return 1;
-    }
-}
+int main(int argc, char **argv) { return bench::runWithWindows(argc, argv, run); }

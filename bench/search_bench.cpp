@@ -1,9 +1,9 @@
 // A whole search from the click to the completion message, through the
 // window's own search button, against find(1) listing the same tree.
 #include "support.h"
+#include "window_main.h"
 #include "trees.h"
 
-#include "app/appearance.h"
 #include "app/form1.h"
 #include "list/result_model.h"
 #include "shell/dialogs.h"
@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <stdexcept>
@@ -65,22 +64,4 @@ int run()
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    // Settings of a throw-away home, never the user's.
-    static QTemporaryDir home;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/data")));
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Appearance::applyApplicationLook();
-    MessageBox::setHeadless(true);
-    try {
-        return run();
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "ERROR %s\n", e.what());
-        return 1;
-    }
-}
+int main(int argc, char **argv) { return bench::runWithWindows(argc, argv, run); }

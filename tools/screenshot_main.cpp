@@ -161,7 +161,8 @@ QWidget *update(Windows &)
                     QStringLiteral("http://127.0.0.1:%1").arg(server->serverPort()));
     auto *cover = new fCover; // left for the process's end, like the server
     cover->loadCover();
-    QTest::qWaitFor([] { return !appState().LatestVersionText.isEmpty(); }, 5000);
+    if (!QTest::qWaitFor([] { return !appState().LatestVersionText.isEmpty(); }, 5000))
+        std::fprintf(stderr, "the update check found no newer version\n");
     QTest::qWait(200);
     return cover;
 }
