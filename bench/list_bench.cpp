@@ -4,6 +4,7 @@
 #include "window_main.h"
 
 #include "app/app_state.h"
+#include "app/appearance.h"
 #include "app/form1.h"
 #include "list/icon_store.h"
 #include "list/list_commands.h"
