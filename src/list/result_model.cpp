@@ -72,7 +72,6 @@ constexpr quint64 RemovedSlot = ~0ULL - 1;
 
 QString ResultRow::key() const { return JoinPath(folder, fileName); }
 
-size_t KeyIndex::hashOf(QStringView path) { return hashParts(PathParts(path)); }
 size_t KeyIndex::hashOf(const ResultRow &row) { return hashParts(PathParts(row.folder, row.fileName)); }
 
 void KeyIndex::clear()
@@ -256,11 +255,6 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     return QVariant();
 }
 
-bool ResultModel::addRow(const FoundFile &file, int icon)
-{
-    return addRows({&file}, {icon}) == 1;
-}
-
 int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std::vector<int> &icons)
 {
     // New rows are staged behind the rows the views know of, then announced
@@ -306,14 +300,6 @@ void ResultModel::clear()
     m_index.clear();
     m_visible = 0;
     endResetModel();
-}
-
-void ResultModel::removeRowsWhere(const std::function<bool(const ResultRow &)> &test)
-{
-    std::vector<char> mask(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        mask[i] = test(m_rows[i]);
-    removeRowsMarked(mask);
 }
 
 bool ResultModel::removeRowsMarked(const std::vector<char> &remove)

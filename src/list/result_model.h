@@ -39,7 +39,6 @@ public:
     void insert(const ResultRow &row, const RowOf &rowOf);
     void remove(const ResultRow &row);
 
-    static size_t hashOf(QStringView path);
     static size_t hashOf(const ResultRow &row);
 
 private:
@@ -65,12 +64,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Adds a row for a found file unless its key is listed already.
-    bool addRow(const FoundFile &file, int icon);
     // Adds many rows with one insertion signal; returns how many were new.
     int addRows(const std::vector<const FoundFile *> &files, const std::vector<int> &icons);
     void clear();
-    void removeRowsWhere(const std::function<bool(const ResultRow &)> &test);
     // Removes the rows marked in the mask. Few runs of rows go one signal per
     // run (the view keeps its selection); many go as one reset.
     // Returns whether the model was reset.

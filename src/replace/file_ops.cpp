@@ -59,8 +59,6 @@ bool makeOwnerWritable(const QString &path)
     return f.exists() && f.setPermissions(f.permissions() | QFileDevice::WriteOwner);
 }
 
-bool isFile(const QString &path) { return QFileInfo(path).isFile(); }
-
 QString copyToNewFile(const QString &source, const QString &folder, int *error)
 {
     const QString temp = QDir(folder).filePath(QStringLiteral("~sn%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
@@ -162,12 +160,6 @@ bool makeOwnerWritable(const QString &path)
     if (st.st_mode & S_IWUSR)
         return true;
     return ::chmod(p.constData(), (st.st_mode & 07777) | S_IWUSR) == 0;
-}
-
-bool isFile(const QString &path)
-{
-    struct stat st;
-    return ::stat(local(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 namespace {

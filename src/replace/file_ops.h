@@ -27,9 +27,6 @@ bool sameFile(const QString &a, const QString &b);
 // The nearest thing to "attributes to normal": the owner may write.
 bool makeOwnerWritable(const QString &path);
 
-// Whether a regular file (or a link to one) stands at the path, as asked.
-bool isFile(const QString &path);
-
 // Copies source into a new hidden file in folder (never one that exists),
 // content, permission bits (owner-writable) and times from the source.
 // Returns the new file's path, or an empty text when anything failed, in
