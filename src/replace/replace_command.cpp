@@ -29,12 +29,19 @@ public:
         m_f.showBusy(caption);
         m_f.setProgressRange(m_f.model()->rowCount() + 1);
     }
-    // A close of the window ends the run before its next row.
-    bool nextRow(int i)
+    // Visits the ticked rows in order with one event-loop turn per row; a
+    // close of the window ends the run before its next row.
+    template <typename Body> void eachTickedRow(ResultModel &model, Body body)
     {
-        m_f.setProgressValue(i);
-        QCoreApplication::processEvents();
-        return !m_f.closePending();
+        const int n = model.rowCount();
+        for (int i = 0; i < n; ++i) {
+            m_f.setProgressValue(i + 1);
+            QCoreApplication::processEvents();
+            if (m_f.closePending())
+                return;
+            if (i < model.rowCount() && model.row(i).checked)
+                body(i, model.row(i));
+        }
     }
     // Returns whether the window stays, so that a final notice makes sense.
     bool finish()
@@ -87,33 +94,27 @@ void ReplaceCommand::click()
     ResultModel &model = *f.model();
     f.Command3->setEnabled(false);
     Run run(f, QStringLiteral("正在替换文件..."));
-    const int n = model.rowCount();
-    for (int i = 0; i < n; ++i) {
-        if (!run.nextRow(i + 1))
-            break;
-        if (i >= model.rowCount() || !model.row(i).checked)
-            continue;
-        const ResultRow &row = model.row(i);
+    run.eachTickedRow(model, [&](int i, const ResultRow &row) {
         if (row.fileName.compare(facts.name, Qt::CaseInsensitive) != 0) {
             model.setStatus(i, QStringLiteral("跳过-文件名不同"));
-            continue;
+            return;
         }
         const QString target = row.key();
         const FileOps::FileState targetState = FileOps::stateOf(target);
         if (targetState.sameFileAs(masterState)) {
             model.setChecked(i, false);
             model.setStatus(i, QStringLiteral("自身"));
-            continue;
+            return;
         }
         // The texts the row shows, not a fresh look at the file.
         if (f.Check2->isChecked() && row.sizeKB == facts.sizeText && row.modified == facts.timeText) {
             model.setStatus(i, QStringLiteral("跳过-大小日期相同"));
-            continue;
+            return;
         }
         const bool ok = ReplaceKnownFiles(target, targetState, master, masterState, appState().NoBackupBeforeReplace);
         model.setStatus(i, ok ? QStringLiteral("已经替换") : QStringLiteral("替换失败"));
         更新文件大小修改日期(model, i);
-    }
+    });
     const bool stays = run.finish();
     f.Command3->setEnabled(true);
     if (stays)
@@ -138,17 +139,11 @@ void RestoreCommand::click()
     FolderNames names; // each folder listed once per run, kept true as files move
     Run run(f, QStringLiteral("正在恢复文件..."));
     const QChar sep = QDir::separator();
-    const int n = model.rowCount();
-    for (int i = 0; i < n; ++i) {
-        if (!run.nextRow(i + 1))
-            break;
-        if (i >= model.rowCount() || !model.row(i).checked)
-            continue;
-        const ResultRow &row = model.row(i);
+    run.eachTickedRow(model, [&](int i, const ResultRow &row) {
         const QString backupName = row.fileName;
         if (!是替换后文件格式(backupName)) {
             model.setStatus(i, QStringLiteral("格式不符"));
-            continue;
+            return;
         }
         const QString original = 替换前文件名(backupName);
         const QString folder = row.folder;
@@ -156,12 +151,12 @@ void RestoreCommand::click()
         if (FileExists(target)) {
             if (app.RestoreConflictChoice == QStringLiteral("跳过")) {
                 model.setStatus(i, QStringLiteral("已存在，跳过"));
-                continue;
+                return;
             }
             const QString aside = 文件恢复备份(target);
             if (aside.isEmpty()) {
                 model.setStatus(i, QStringLiteral("已存在，跳过"));
-                continue;
+                return;
             }
             names.renamed(folder, original, aside);
             // A listed row of the file set aside follows it to its new name,
@@ -175,23 +170,23 @@ void RestoreCommand::click()
         const QString latest = 最近一次替换后文件名(folder, original, &names);
         if (latest.isEmpty()) {
             model.setStatus(i, QStringLiteral("替换文件不存在"));
-            continue;
+            return;
         }
         if (latest.compare(backupName, Qt::CaseInsensitive) != 0) {
             model.setStatus(i, QStringLiteral("不是最近替换"));
-            continue;
+            return;
         }
         // Never over a file: something standing at the name now (a link, a
         // file created meanwhile) leaves both files as they are.
         if (!FileOps::renameNoReplace(row.key(), target)) {
             model.setStatus(i, QStringLiteral("恢复失败"));
-            continue;
+            return;
         }
         names.renamed(folder, backupName, original);
         model.setFileName(i, original);
         model.setStatus(i, QStringLiteral("已经恢复"));
         更新文件大小修改日期(model, i);
-    }
+    });
     const bool stays = run.finish();
     if (stays)
         MessageBox::information(&f, QStringLiteral("恢复文件完成。"));
