@@ -148,16 +148,25 @@ bool FolderWalk::isCandidate(const Listing &listing, const Entry &e) const
     return PatternAcceptsExtension(m_state.SearchPattern, QStringView(name).mid(d + 1));
 }
 
+void FolderWalk::preparePattern()
+{
+    // Once per search, not per folder: the pattern is fixed when it starts.
+    if (m_preparedFor == m_state.SearchPattern && !m_preparedFor.isNull())
+        return;
+    m_preparedFor = m_state.SearchPattern;
+    m_all = m_preparedFor == QLatin1String("*.*");
+    m_asciiExtension.clear();
+    const QString ext = m_preparedFor.mid(2);
+    const QByteArray latin = ext.toLatin1();
+    if (!m_all && m_preparedFor.startsWith(QLatin1String("*.")) && !ext.isEmpty() && !ext.contains(QLatin1Char(';'))
+        && !ext.contains(QLatin1Char('*')) && latin == ext.toUtf8() && isAscii(latin.constData(), static_cast<size_t>(latin.size())))
+        m_asciiExtension = latin.toLower();
+}
+
 void FolderWalk::collect(const QString &folder, Listing &listing)
 {
     const QString folderPath = folderPathOf(folder);
-    m_all = m_state.SearchPattern == QLatin1String("*.*");
-    m_asciiExtension.clear();
-    const QString ext = m_state.SearchPattern.mid(2);
-    if (!m_all && m_state.SearchPattern.startsWith(QLatin1String("*.")) && !ext.isEmpty()
-        && !ext.contains(QLatin1Char(';')) && !ext.contains(QLatin1Char('*')) && isAscii(ext.toLatin1().constData(), ext.size())
-        && ext.toLatin1() == ext.toUtf8())
-        m_asciiExtension = ext.toLatin1().toLower();
+    preparePattern();
 
     m_progressMax = listing.fileCount + 1;
     m_progressValue = 1;

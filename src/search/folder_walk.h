@@ -53,6 +53,7 @@ private:
     void closeFolder(Listing &listing);
     void collect(const QString &folder, Listing &listing);
     bool isCandidate(const Listing &listing, const Entry &e) const;
+    void preparePattern();
     const QString &typeNameFor(const QString &extension);
     const QString &extensionFor(QStringView extension);
     // The screen shows the latest status and bar value; writing them once per
@@ -67,6 +68,7 @@ private:
     // as bytes, without decoding them.
     QByteArray m_asciiExtension;
     bool m_all = false;
+    QString m_preparedFor;
 
     enum class Pending { None, Text, Folder, File };
     Pending m_statusKind = Pending::None;
