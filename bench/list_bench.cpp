@@ -3,17 +3,17 @@
 #include "support.h"
 #include "window_main.h"
 
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "app/appearance.h"
 #include "app/form1.h"
 #include "list/icon_store.h"
 #include "list/list_commands.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
-#include "search/found_file.h"
+#include "search/engine/found_file.h"
 #include "search/search_command.h"
 #include "shell/dialogs.h"
-#include "shell/file_texts.h"
+#include "shell/engine/file_texts.h"
 
 #include <QAction>
 #include <QApplication>

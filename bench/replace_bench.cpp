@@ -3,7 +3,7 @@
 #include "support.h"
 #include "window_main.h"
 
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "app/form1.h"
 #include "list/result_model.h"
 #include "replace/form2.h"

@@ -3,8 +3,8 @@
 #include "support.h"
 #include "trees.h"
 
-#include "search/folder_walk.h"
-#include "search/found_file.h"
+#include "search/engine/folder_walk.h"
+#include "search/engine/found_file.h"
 
 #include <QCoreApplication>
 

@@ -1,12 +1,12 @@
 // samename_shot OUTDIR [SCENE...]: saves OUTDIR/SCENE.png of the program's
 // real windows, for reviewing how they look without a desktop. Run it under
 // Xvfb through tools/screenshot.sh.
-#include "app/app_info.h"
-#include "app/app_state.h"
+#include "app/engine/app_info.h"
+#include "app/engine/app_state.h"
 #include "app/appearance.h"
 #include "app/fcover.h"
 #include "app/form1.h"
-#include "app/settings.h"
+#include "app/engine/settings.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "online/frm_about.h"

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/engine/layout.h"
+
 #include <QFont>
 #include <QIcon>
 #include <QPixmap>
@@ -20,7 +22,6 @@ QPixmap coverPicture();
 QIcon appIcon();
 QPixmap appIconPixmap(int size);
 
-// Designed lengths are in twips; 15 twips make one pixel at 96 dpi.
-constexpr int px(int twips) { return (twips + 7) / 15; }
+using Layout::px;
 
 } // namespace Appearance

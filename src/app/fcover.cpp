@@ -1,9 +1,9 @@
 #include "app/fcover.h"
 
-#include "app/app_info.h"
+#include "app/engine/app_info.h"
 #include "app/appearance.h"
 #include "app/form1.h"
-#include "app/vendor.h"
+#include "app/engine/vendor.h"
 #include "online/update_check.h"
 #include "shell/desktop.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "list/icon_store.h"
-#include "search/folder_walk.h"
+#include "search/engine/folder_walk.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>

@@ -1,12 +1,12 @@
 #include "list/list_commands.h"
 
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "app/form1.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
-#include "replace/backup.h"
+#include "replace/engine/backup.h"
 #include "shell/dialogs.h"
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
@@ -128,7 +128,7 @@ void ListCommands::sendToTrash(const QString &question, const std::function<bool
         const QString key = model.key(i);
         // A file the trash refused stays listed and says so; a file gone
         // already leaves the list.
-        if (DeleteToRecycleBin(key, &m_form) || !FileExists(key))
+        if (DeleteToRecycleBin(key) || !FileExists(key))
             remove[static_cast<size_t>(i)] = 1;
         else
             model.setStatus(i, QStringLiteral("删除失败"));

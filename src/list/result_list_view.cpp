@@ -2,7 +2,7 @@
 
 #include "list/result_model.h"
 
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "shell/dialogs.h"
 
 #include <QHeaderView>

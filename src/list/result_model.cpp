@@ -1,7 +1,7 @@
 #include "list/result_model.h"
 
-#include "search/found_file.h"
-#include "shell/file_texts.h"
+#include "search/engine/found_file.h"
+#include "shell/engine/file_texts.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "list/shell_actions.h"
 
 #include "app/form1.h"
-#include "app/vendor.h"
+#include "app/engine/vendor.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 #include "online/frm_about.h"
 
-#include "app/app_info.h"
-#include "app/app_state.h"
+#include "app/engine/app_info.h"
+#include "app/engine/app_state.h"
 #include "app/appearance.h"
 #include "app/fcover.h"
-#include "app/vendor.h"
+#include "app/engine/vendor.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
 

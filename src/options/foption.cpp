@@ -1,8 +1,8 @@
 #include "options/foption.h"
 
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "app/appearance.h"
-#include "app/settings.h"
+#include "app/engine/settings.h"
 #include "shell/dialogs.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "replace/form2.h"
 
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "shell/dialogs.h"
 
 #include <QLabel>

@@ -1,15 +1,15 @@
 #include "replace/replace_command.h"
 
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "app/form1.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
-#include "replace/backup.h"
-#include "replace/file_facts.h"
-#include "replace/file_ops.h"
+#include "replace/engine/backup.h"
+#include "replace/engine/file_facts.h"
+#include "replace/engine/file_ops.h"
 #include "replace/form2.h"
 #include "shell/dialogs.h"
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -18,6 +18,19 @@
 #include <QPushButton>
 
 namespace {
+
+// Rewrites a row's size and time columns from the file at its key.
+void 更新文件大小修改日期(ResultModel &model, int row)
+{
+    if (row < 0 || row >= model.size())
+        return;
+    const FileFacts f = ReadFileFacts(model.key(row));
+    switch (f.state) {
+    case FileFacts::State::Ok: model.setFacts(row, f.sizeText, f.timeText); break;
+    case FileFacts::State::Missing: model.setFacts(row, QStringLiteral(" 文件不存在"), QStringLiteral(" ")); break;
+    case FileFacts::State::Unreadable: model.setFacts(row, QStringLiteral(" 计算出错"), QStringLiteral(" ")); break;
+    }
+}
 
 // Guards a run: busy flag, busy panel and the window's pending close.
 class Run {

@@ -1,13 +1,13 @@
 #include "search/search_command.h"
 
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "app/form1.h"
 #include "list/icon_store.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
-#include "search/elapsed_text.h"
+#include "search/engine/elapsed_text.h"
 #include "shell/dialogs.h"
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 
 #ifdef Q_OS_WIN
 #include <QProcess>

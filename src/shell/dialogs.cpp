@@ -1,6 +1,6 @@
 #include "shell/dialogs.h"
 
-#include "app/app_info.h"
+#include "app/engine/app_info.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,5 +1,5 @@
 #include "app/appearance.h"
-#include "app/layout.h"
+#include "app/engine/layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "app/engine/settings.h"
 
 #include <QFile>
 #include <QSettings>

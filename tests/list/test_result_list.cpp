@@ -1,8 +1,8 @@
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "list/icon_store.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
-#include "search/found_file.h"
+#include "search/engine/found_file.h"
 #include "shell/dialogs.h"
 
 #include <QApplication>

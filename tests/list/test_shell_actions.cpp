@@ -1,5 +1,5 @@
-#include "app/app_info.h"
-#include "app/settings.h"
+#include "app/engine/app_info.h"
+#include "app/engine/settings.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "support/form_fixture.h"

@@ -1,4 +1,4 @@
-#include "online/uxmlhttp.h"
+#include "online/engine/uxmlhttp.h"
 #include "support/http_server.h"
 #include "support/temp_tree.h"
 

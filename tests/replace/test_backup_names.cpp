@@ -1,4 +1,4 @@
-#include "replace/backup.h"
+#include "replace/engine/backup.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "list/result_list_view.h"
 #include "list/result_model.h"
-#include "replace/backup.h"
+#include "replace/engine/backup.h"
 #include "replace/form2.h"
 #include "support/form_fixture.h"
 #include "support/temp_tree.h"

@@ -1,7 +1,7 @@
-#include "app/app_state.h"
-#include "replace/backup.h"
-#include "replace/file_ops.h"
-#include "shell/file_texts.h"
+#include "app/engine/app_state.h"
+#include "replace/engine/backup.h"
+#include "replace/engine/file_ops.h"
+#include "shell/engine/file_texts.h"
 #include "support/temp_tree.h"
 
 #include <QDir>

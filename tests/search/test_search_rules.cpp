@@ -1,5 +1,5 @@
-#include "search/elapsed_text.h"
-#include "search/found_file.h"
+#include "search/engine/elapsed_text.h"
+#include "search/engine/found_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "search/folder_walk.h"
+#include "search/engine/folder_walk.h"
 #include "support/temp_tree.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 #include "support/temp_tree.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/file_texts.h"
+#include "shell/engine/file_texts.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 #include "app/form1.h"
-#include "app/settings.h"
+#include "app/engine/settings.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
 

@@ -3,13 +3,12 @@
 #include <gio/gio.h>
 #endif
 
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 
 #include <QFile>
 
-bool DeleteToRecycleBin(const QString &path, QWidget *owner)
+bool DeleteToRecycleBin(const QString &path)
 {
-    Q_UNUSED(owner);
     if (!FileExists(path))
         return false;
 #ifdef Q_OS_WIN

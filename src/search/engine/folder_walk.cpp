@@ -1,7 +1,7 @@
-#include "search/folder_walk.h"
+#include "search/engine/folder_walk.h"
 
-#include "shell/file_system.h"
-#include "shell/file_texts.h"
+#include "shell/engine/file_system.h"
+#include "shell/engine/file_texts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #pragma once
-#include "search/found_file.h"
+#include "search/engine/found_file.h"
 
 #include <QHash>
 #include <QString>

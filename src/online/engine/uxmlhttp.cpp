@@ -1,6 +1,6 @@
-#include "online/uxmlhttp.h"
+#include "online/engine/uxmlhttp.h"
 
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>

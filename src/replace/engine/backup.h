@@ -33,7 +33,6 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
 // Replaces target with a copy of master after keeping the old file under its
 // backup name (or, with no-backup mode, in the trash). On any failure the
 // target keeps its old content.
-bool 文件替换及备份(const QString &target, const QString &master);
 bool 文件替换及备份(const QString &target, const QString &master, int noBackup);
 
 namespace FileOps { struct FileState; }

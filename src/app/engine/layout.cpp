@@ -1,12 +1,9 @@
-#include "app/layout.h"
-
-#include "app/appearance.h"
+#include "app/engine/layout.h"
 
 namespace Layout {
 
 Result apply(const Input &in)
 {
-    using Appearance::px;
     Result r;
     if (in.minimized)
         return r;

@@ -1,4 +1,4 @@
-#include "search/found_file.h"
+#include "search/engine/found_file.h"
 
 #include <QDir>
 

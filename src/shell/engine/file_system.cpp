@@ -1,4 +1,4 @@
-#include "shell/file_system.h"
+#include "shell/engine/file_system.h"
 
 #include <QDir>
 #include <QFileInfo>

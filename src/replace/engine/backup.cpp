@@ -1,9 +1,8 @@
-#include "replace/backup.h"
+#include "replace/engine/backup.h"
 
-#include "app/app_state.h"
-#include "replace/file_ops.h"
-#include "shell/file_system.h"
-#include "shell/file_texts.h"
+#include "replace/engine/file_ops.h"
+#include "shell/engine/file_system.h"
+#include "shell/engine/file_texts.h"
 
 #include <QDir>
 #include <QLocale>
@@ -87,11 +86,6 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
             return s;
     }
     return QString();
-}
-
-bool 文件替换及备份(const QString &target, const QString &master)
-{
-    return 文件替换及备份(target, master, appState().NoBackupBeforeReplace);
 }
 
 bool 文件替换及备份(const QString &target, const QString &master, int noBackup)

@@ -1,7 +1,6 @@
-#include "replace/file_facts.h"
+#include "replace/engine/file_facts.h"
 
-#include "list/result_model.h"
-#include "shell/file_texts.h"
+#include "shell/engine/file_texts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -50,16 +49,4 @@ QString 计算文件的文件名大小修改日期(const QString &path)
     case FileFacts::State::Ok: break;
     }
     return f.name + QLatin1Char(' ') + f.sizeText + QStringLiteral("KB ") + f.timeText;
-}
-
-void 更新文件大小修改日期(ResultModel &model, int row)
-{
-    if (row < 0 || row >= model.size())
-        return;
-    const FileFacts f = ReadFileFacts(model.key(row));
-    switch (f.state) {
-    case FileFacts::State::Ok: model.setFacts(row, f.sizeText, f.timeText); break;
-    case FileFacts::State::Missing: model.setFacts(row, QStringLiteral(" 文件不存在"), QStringLiteral(" ")); break;
-    case FileFacts::State::Unreadable: model.setFacts(row, QStringLiteral(" 计算出错"), QStringLiteral(" ")); break;
-    }
 }

@@ -1,4 +1,4 @@
-#include "app/app_state.h"
+#include "app/engine/app_state.h"
 
 AppState &appState()
 {

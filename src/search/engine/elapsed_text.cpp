@@ -1,4 +1,4 @@
-#include "search/elapsed_text.h"
+#include "search/engine/elapsed_text.h"
 
 #include <cmath>
 

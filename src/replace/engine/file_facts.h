@@ -15,8 +15,3 @@ FileFacts ReadFileFacts(const QString &path);
 
 // "name size" + "KB " + "time", or " 文件不存在" / " 计算出错".
 QString 计算文件的文件名大小修改日期(const QString &path);
-
-class ResultModel;
-
-// Rewrites a row's size and time columns from the file at its key.
-void 更新文件大小修改日期(ResultModel &model, int row);

@@ -1,8 +1,6 @@
 #pragma once
 #include <QString>
 
-class QWidget;
-
 // Existence tests and the trash. None of them reports more than its result.
 
 // True only for an existing file (never a folder). Blanks around the text are
@@ -20,4 +18,4 @@ bool PathFound(const QString &path);
 
 // Sends one file to the desktop trash; true only when it is in the trash.
 // Where no trash can take it the file stays where it is.
-bool DeleteToRecycleBin(const QString &path, QWidget *owner = nullptr);
+bool DeleteToRecycleBin(const QString &path);

@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "app/engine/settings.h"
 
-#include "app/app_info.h"
+#include "app/engine/app_info.h"
 
 #include <QSettings>
 #include <memory>

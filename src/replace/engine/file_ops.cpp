@@ -1,4 +1,4 @@
-#include "replace/file_ops.h"
+#include "replace/engine/file_ops.h"
 
 #include <QDir>
 #include <QFile>

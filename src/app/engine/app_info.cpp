@@ -1,4 +1,4 @@
-#include "app/app_info.h"
+#include "app/engine/app_info.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

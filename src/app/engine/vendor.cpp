@@ -1,7 +1,7 @@
-#include "app/vendor.h"
+#include "app/engine/vendor.h"
 
-#include "app/app_info.h"
-#include "app/settings.h"
+#include "app/engine/app_info.h"
+#include "app/engine/settings.h"
 
 namespace Vendor {
 

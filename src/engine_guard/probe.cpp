@@ -1,0 +1,2 @@
+// Built only by the layer test, which expects this to fail.
+#include <QtWidgets/QWidget>
