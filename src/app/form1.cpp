@@ -18,6 +18,7 @@
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -34,6 +35,10 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 using Appearance::px;
 
 namespace {
@@ -47,24 +52,69 @@ void place(QWidget *w, int left, int top, int width, int height)
     w->setGeometry(px(left), qMax(0, y), px(width), h);
 }
 
-QAction *addItem(QMenu *menu, const QString &name, const QString &caption)
+// Creates a designed control as the member it is kept in.
+template <auto Member> QWidget *make(Form1 &f, QWidget *parent)
 {
-    QAction *a = menu->addAction(caption);
-    a->setObjectName(name);
-    return a;
+    using T = std::remove_pointer_t<std::remove_reference_t<decltype(f.*Member)>>;
+    auto *w = new T(parent);
+    f.*Member = w;
+    return w;
 }
 
-QMenu *addMenu(QWidget *parent, const QString &name, const QString &caption)
+// The designed controls in creation order. Placed ones grow to fit their
+// text (see place); the others take their rectangle exactly; tab is the
+// position in the keyboard order, 0 for none.
+enum class Fit { Place, Exact, Hidden, Own };
+struct Control {
+    const char *name;
+    QWidget *(*create)(Form1 &, QWidget *);
+    const char *caption;
+    int left, top, width, height;
+    Fit fit;
+    int tab;
+};
+const Control Controls[] = {
+    {"Label1", make<&Form1::Label1>, "搜索目录：", 270, 150, 900, 180, Fit::Place, 0},
+    {"Text1", make<&Form1::Text1>, nullptr, 1290, 120, 7875, 270, Fit::Place, 1},
+    {"Check1", make<&Form1::Check1>, "搜索子目录", 9360, 143, 1290, 225, Fit::Place, 2},
+    {"Command4", make<&Form1::Command4>, "指定目录", 10860, 105, 1050, 300, Fit::Place, 3},
+    {"Command1", make<&Form1::Command1>, "搜索文件", 12075, 90, 2040, 600, Fit::Place, 4},
+    {"Label4", make<&Form1::Label4>, "搜索文件名：", 270, 525, 1080, 180, Fit::Place, 0},
+    {"Text2", make<&Form1::Text2>, nullptr, 1290, 480, 5130, 270, Fit::Place, 5},
+    {"Label6", make<&Form1::Label6>, "（如果留空，则显示所有文件；不区分大小写）", 6420, 525, 3780, 180, Fit::Place, 0},
+    {"Combo1", make<&Form1::Combo1>, nullptr, 10485, 465, 1425, 300, Fit::Place, 6},
+    {"Line1", make<&Form1::Line1>, nullptr, 0, 0, 0, 0, Fit::Own, 0},
+    {"Line2", make<&Form1::Line2>, nullptr, 0, 0, 0, 0, Fit::Own, 0},
+    {"Label5", make<&Form1::Label5>, "替换用的母文件：", 270, 1005, 1440, 180, Fit::Place, 0},
+    {"Text3", make<&Form1::Text3>, nullptr, 1725, 960, 9000, 270, Fit::Place, 7},
+    {"Command2", make<&Form1::Command2>, "指定文件", 10815, 945, 1095, 300, Fit::Place, 8},
+    {"Command3", make<&Form1::Command3>, "替换勾选的同名文件", 12075, 1125, 2040, 600, Fit::Place, 9},
+    {"Label7", make<&Form1::Label7>, "母文件的文件名、大小、修改日期：", 270, 1350, 2880, 180, Fit::Place, 0},
+    {"Check2", make<&Form1::Check2>, "文件大小及修改日期均相同的，跳过替换", 270, 1665, 3690, 240, Fit::Place, 10},
+    {"ListView1", make<&Form1::ListView1>, nullptr, 75, 2055, 13425, 4365, Fit::Exact, 11},
+    {"PicLV1", make<&Form1::PicLV1>, nullptr, 8610, 7020, 1800, 450, Fit::Hidden, 0},
+    {"File1", make<&Form1::File1>, nullptr, 6630, 7050, 1740, 450, Fit::Hidden, 0},
+    {"Image1", make<&Form1::Image1>, nullptr, 6315, 7065, 480, 480, Fit::Hidden, 0},
+    {"PicProgress", make<&Form1::PicProgress>, nullptr, 3150, 3015, 8385, 945, Fit::Hidden, 0},
+};
+
+void setCaption(QWidget *w, const char *caption)
 {
-    QMenu *m = nullptr;
-    if (auto *bar = qobject_cast<QMenuBar *>(parent))
-        m = bar->addMenu(caption);
-    else
-        m = static_cast<QMenu *>(parent)->addMenu(caption);
-    m->setObjectName(name);
-    m->menuAction()->setObjectName(name);
-    return m;
+    const QString text = QString::fromUtf8(caption);
+    if (auto *label = qobject_cast<QLabel *>(w))
+        label->setText(text);
+    else if (auto *button = qobject_cast<QAbstractButton *>(w))
+        button->setText(text);
 }
+
+// The menus in creation order: a row with an action is an item, one without
+// is a submenu (or a separator when it has no name either).
+struct MenuRow {
+    const char *parent; // nullptr: the menu bar
+    const char *name;
+    const char *caption;
+    std::function<void()> run;
+};
 
 } // namespace
 
@@ -110,42 +160,39 @@ Form1::~Form1()
 
 void Form1::buildControls(QWidget *client)
 {
-    Label1 = new QLabel(QStringLiteral("搜索目录："), client);
-    Text1 = new QLineEdit(client);
-    Check1 = new QCheckBox(QStringLiteral("搜索子目录"), client);
-    Command4 = new QPushButton(QStringLiteral("指定目录"), client);
-    Command1 = new QPushButton(QStringLiteral("搜索文件"), client);
-    Label4 = new QLabel(QStringLiteral("搜索文件名："), client);
-    Text2 = new QLineEdit(client);
-    Label6 = new QLabel(QStringLiteral("（如果留空，则显示所有文件；不区分大小写）"), client);
-    Combo1 = new QComboBox(client);
-    Line1 = new QFrame(client);
-    Line2 = new QFrame(client);
-    Label5 = new QLabel(QStringLiteral("替换用的母文件："), client);
-    Text3 = new QLineEdit(client);
-    Command2 = new QPushButton(QStringLiteral("指定文件"), client);
-    Command3 = new QPushButton(QStringLiteral("替换勾选的同名文件"), client);
-    Label7 = new QLabel(QStringLiteral("母文件的文件名、大小、修改日期："), client);
-    Check2 = new QCheckBox(QStringLiteral("文件大小及修改日期均相同的，跳过替换"), client);
-    ListView1 = new ResultListView(client);
-    PicLV1 = new QLabel(client);
-    File1 = new QListWidget(client);
-    Image1 = new QLabel(client);
-    CommonDialog1 = new QObject(this);
-    PicProgress = new QFrame(client);
-    Label3 = new QLabel(QStringLiteral("正在。。。"), PicProgress);
-    ProgressBar1 = new QProgressBar(PicProgress);
+    std::vector<std::pair<int, QWidget *>> tabOrder;
+    for (const Control &c : Controls) {
+        QWidget *w = c.create(*this, client);
+        w->setObjectName(QString::fromLatin1(c.name));
+        if (c.caption)
+            setCaption(w, c.caption);
+        switch (c.fit) {
+        case Fit::Place:
+            place(w, c.left, c.top, c.width, c.height);
+            // Labels and tick boxes keep their whole text.
+            if (qobject_cast<QLabel *>(w) || qobject_cast<QCheckBox *>(w))
+                w->resize(qMax(w->width(), w->sizeHint().width()), w->height());
+            break;
+        case Fit::Exact:
+        case Fit::Hidden:
+            w->setGeometry(px(c.left), px(c.top), px(c.width), px(c.height));
+            w->setVisible(c.fit == Fit::Exact);
+            break;
+        case Fit::Own: break;
+        }
+        if (c.tab > 0)
+            tabOrder.emplace_back(c.tab, w);
+    }
+    std::sort(tabOrder.begin(), tabOrder.end());
+    for (size_t i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
 
-    const std::pair<QObject *, const char *> names[] = {
-        {Label1, "Label1"}, {Text1, "Text1"}, {Check1, "Check1"}, {Command4, "Command4"},
-        {Command1, "Command1"}, {Label4, "Label4"}, {Text2, "Text2"}, {Label6, "Label6"},
-        {Combo1, "Combo1"}, {Line1, "Line1"}, {Line2, "Line2"}, {Label5, "Label5"},
-        {Text3, "Text3"}, {Command2, "Command2"}, {Command3, "Command3"}, {Label7, "Label7"},
-        {Check2, "Check2"}, {PicLV1, "PicLV1"}, {File1, "File1"}, {Image1, "Image1"},
-        {CommonDialog1, "CommonDialog1"}, {PicProgress, "PicProgress"}, {Label3, "Label3"},
-        {ProgressBar1, "ProgressBar1"}};
-    for (const auto &[object, name] : names)
-        object->setObjectName(QString::fromLatin1(name));
+    CommonDialog1 = new QObject(this);
+    CommonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
+    Label3 = new QLabel(QStringLiteral("正在。。。"), PicProgress);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    ProgressBar1 = new QProgressBar(PicProgress);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
 
     Label1->setBuddy(Text1);
     Label4->setBuddy(Text2);
@@ -160,26 +207,6 @@ void Form1::buildControls(QWidget *client)
     grey.setColor(QPalette::WindowText, QColor(0x40, 0x40, 0x40));
     Label6->setPalette(grey);
 
-    place(Label1, 270, 150, 900, 180);
-    place(Text1, 1290, 120, 7875, 270);
-    place(Check1, 9360, 143, 1290, 225);
-    place(Command4, 10860, 105, 1050, 300);
-    place(Command1, 12075, 90, 2040, 600);
-    place(Label4, 270, 525, 1080, 180);
-    place(Text2, 1290, 480, 5130, 270);
-    place(Label6, 6420, 525, 3780, 180);
-    place(Combo1, 10485, 465, 1425, 300);
-    place(Label5, 270, 1005, 1440, 180);
-    place(Text3, 1725, 960, 9000, 270);
-    place(Command2, 10815, 945, 1095, 300);
-    place(Command3, 12075, 1125, 2040, 600);
-    place(Label7, 270, 1350, 2880, 180);
-    place(Check2, 270, 1665, 3690, 240);
-    for (QLabel *l : {Label1, Label4, Label5, Label6, Label7})
-        l->resize(qMax(l->width(), l->sizeHint().width()), l->height());
-    Check1->resize(qMax(Check1->width(), Check1->sizeHint().width()), Check1->height());
-    Check2->resize(qMax(Check2->width(), Check2->sizeHint().width()), Check2->height());
-
     // An etched rule: the blue line with a white one under it.
     Line1->setGeometry(px(285), px(870), px(14100) - px(285), 2);
     Line1->setAutoFillBackground(true);
@@ -190,18 +217,9 @@ void Form1::buildControls(QWidget *client)
     Line1->setAttribute(Qt::WA_TransparentForMouseEvents);
     Line2->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    ListView1->setGeometry(px(75), px(2055), px(13425), px(4365));
-
-    PicLV1->setGeometry(px(8610), px(7020), px(1800), px(450));
-    PicLV1->hide();
-    File1->setGeometry(px(6630), px(7050), px(1740), px(450));
-    File1->hide();
-    Image1->setGeometry(px(6315), px(7065), px(480), px(480));
     Image1->setPixmap(Appearance::appIconPixmap(32));
-    Image1->hide();
 
     // The busy panel: orange, white caption, a bar.
-    PicProgress->setGeometry(px(3150), px(3015), px(8385), px(945));
     PicProgress->setAutoFillBackground(true);
     QPalette orange = PicProgress->palette();
     orange.setColor(QPalette::Window, QColor(255, 128, 0));
@@ -216,18 +234,6 @@ void Form1::buildControls(QWidget *client)
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setAccessibleName(QStringLiteral("进度"));
-    PicProgress->hide();
-
-    setTabOrder(Text1, Check1);
-    setTabOrder(Check1, Command4);
-    setTabOrder(Command4, Command1);
-    setTabOrder(Command1, Text2);
-    setTabOrder(Text2, Combo1);
-    setTabOrder(Combo1, Text3);
-    setTabOrder(Text3, Command2);
-    setTabOrder(Command2, Command3);
-    setTabOrder(Command3, Check2);
-    setTabOrder(Check2, ListView1);
 
     connect(Text2, &QLineEdit::textChanged, this, &Form1::更新搜索扩展名);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::更新母文件信息);
@@ -241,64 +247,75 @@ void Form1::buildControls(QWidget *client)
 
 void Form1::buildMenus()
 {
-    QMenuBar *bar = menuBar();
-    QMenu *file = addMenu(bar, QStringLiteral("menu文件"), QStringLiteral("文件(&F)"));
-    connect(addItem(file, QStringLiteral("menu指定文件夹"), QStringLiteral("指定文件夹")), &QAction::triggered, this,
-            &Form1::指定文件夹);
-    file->addSeparator();
-    connect(addItem(file, QStringLiteral("menu退出软件"), QStringLiteral("退出软件")), &QAction::triggered, this,
-            &QWidget::close);
-
-    menu列表操作 = addMenu(bar, QStringLiteral("menu列表操作"), QStringLiteral("列表操作(&L)"));
-    QMenu *select = addMenu(menu列表操作, QStringLiteral("menu选择"), QStringLiteral("选择"));
-    const auto list = [this](QAction *a, void (ListCommands::*command)()) {
-        connect(a, &QAction::triggered, this, [this, command] { (m_listCommands.get()->*command)(); });
+    const auto list = [this](void (ListCommands::*command)()) {
+        return [this, command] { (m_listCommands.get()->*command)(); };
     };
-    const auto shell = [this](QAction *a, void (ShellActions::*command)()) {
-        connect(a, &QAction::triggered, this, [this, command] { (m_shellActions.get()->*command)(); });
+    const auto shell = [this](void (ShellActions::*command)()) {
+        return [this, command] { (m_shellActions.get()->*command)(); };
     };
-    list(addItem(select, QStringLiteral("menu选中全部"), QStringLiteral("选中全部")), &ListCommands::选中全部);
-    list(addItem(select, QStringLiteral("menu勾选全部"), QStringLiteral("勾选全部")), &ListCommands::勾选全部);
-    list(addItem(select, QStringLiteral("menu全部去勾选"), QStringLiteral("全部去勾选")), &ListCommands::全部去勾选);
-    QMenu *remove = addMenu(menu列表操作, QStringLiteral("menu移除"), QStringLiteral("移除"));
-    list(addItem(remove, QStringLiteral("menu移除选中项"), QStringLiteral("选中项")), &ListCommands::移除选中项);
-    list(addItem(remove, QStringLiteral("menu移除勾选项"), QStringLiteral("勾选项")), &ListCommands::移除勾选项);
-    list(addItem(remove, QStringLiteral("menu移除全部"), QStringLiteral("全部")), &ListCommands::移除全部);
-    connect(addItem(menu列表操作, QStringLiteral("menu恢复最近一次被替换的文件"), QStringLiteral("恢复最近一次被替换的文件")),
-            &QAction::triggered, this, [this] { m_restoreCommand->click(); });
-    QMenu *single = addMenu(menu列表操作, QStringLiteral("menu单选"), QStringLiteral("单选"));
-    shell(addItem(single, QStringLiteral("menu复制文件目录"), QStringLiteral("复制文件目录")), &ShellActions::复制文件目录);
-    shell(addItem(single, QStringLiteral("menu复制文件路径"), QStringLiteral("复制文件路径")), &ShellActions::复制文件路径);
-    shell(addItem(single, QStringLiteral("menu打开文件所在目录"), QStringLiteral("打开文件所在目录")), &ShellActions::打开文件所在目录);
-    QMenu *del = addMenu(menu列表操作, QStringLiteral("menu删除文件"), QStringLiteral("删除文件"));
-    list(addItem(del, QStringLiteral("menu删除选中项"), QStringLiteral("删除选中项")), &ListCommands::删除选中项);
-    list(addItem(del, QStringLiteral("menu删除勾选项"), QStringLiteral("删除勾选项")), &ListCommands::删除勾选项);
-    list(addItem(del, QStringLiteral("menu删除全部替换备份文件"), QStringLiteral("删除全部[替换备份]文件")),
-         &ListCommands::删除全部替换备份文件);
-    list(addItem(del, QStringLiteral("menu删除全部恢复备份文件"), QStringLiteral("删除全部[恢复备份]文件")),
-         &ListCommands::删除全部恢复备份文件);
+    const MenuRow rows[] = {
+        {nullptr, "menu文件", "文件(&F)", {}},
+        {"menu文件", "menu指定文件夹", "指定文件夹", [this] { 指定文件夹(); }},
+        {"menu文件", nullptr, nullptr, {}},
+        {"menu文件", "menu退出软件", "退出软件", [this] { close(); }},
+        {nullptr, "menu列表操作", "列表操作(&L)", {}},
+        {"menu列表操作", "menu选择", "选择", {}},
+        {"menu选择", "menu选中全部", "选中全部", list(&ListCommands::选中全部)},
+        {"menu选择", "menu勾选全部", "勾选全部", list(&ListCommands::勾选全部)},
+        {"menu选择", "menu全部去勾选", "全部去勾选", list(&ListCommands::全部去勾选)},
+        {"menu列表操作", "menu移除", "移除", {}},
+        {"menu移除", "menu移除选中项", "选中项", list(&ListCommands::移除选中项)},
+        {"menu移除", "menu移除勾选项", "勾选项", list(&ListCommands::移除勾选项)},
+        {"menu移除", "menu移除全部", "全部", list(&ListCommands::移除全部)},
+        {"menu列表操作", "menu恢复最近一次被替换的文件", "恢复最近一次被替换的文件", [this] { m_restoreCommand->click(); }},
+        {"menu列表操作", "menu单选", "单选", {}},
+        {"menu单选", "menu复制文件目录", "复制文件目录", shell(&ShellActions::复制文件目录)},
+        {"menu单选", "menu复制文件路径", "复制文件路径", shell(&ShellActions::复制文件路径)},
+        {"menu单选", "menu打开文件所在目录", "打开文件所在目录", shell(&ShellActions::打开文件所在目录)},
+        {"menu列表操作", "menu删除文件", "删除文件", {}},
+        {"menu删除文件", "menu删除选中项", "删除选中项", list(&ListCommands::删除选中项)},
+        {"menu删除文件", "menu删除勾选项", "删除勾选项", list(&ListCommands::删除勾选项)},
+        {"menu删除文件", "menu删除全部替换备份文件", "删除全部[替换备份]文件", list(&ListCommands::删除全部替换备份文件)},
+        {"menu删除文件", "menu删除全部恢复备份文件", "删除全部[恢复备份]文件", list(&ListCommands::删除全部恢复备份文件)},
+        {nullptr, "menu工具", "工具(&T)", {}},
+        {"menu工具", "menu设置", "设置", [this] { fOption::showModal(this); }},
+        // A tick the list commands read; choosing it only flips it.
+        {"menu工具", "menu显示列表当前操作项", "显示列表当前操作项", [] {}},
+        {nullptr, "menu帮助", "帮助(&H)", {}},
+        {"menu帮助", "menu关于", "关于", [this] { frmAbout::showModal(this, m_cover.data()); }},
+        {"menu帮助", "menu使用方法", "使用方法", [this] { ShowUsageHelp(this); }},
+        {"menu帮助", nullptr, nullptr, {}},
+        {"menu帮助", "menu最新版本", "最新版本", shell(&ShellActions::最新版本)},
+        {"menu帮助", "menu售后服务", "售后服务", shell(&ShellActions::售后服务)},
+        {"menu帮助", "menu功能定制", "功能定制", shell(&ShellActions::功能定制)},
+        {"menu帮助", "menu软件定制", "软件定制", shell(&ShellActions::软件定制)},
+        {"menu帮助", "menu作者网站", "作者网站", {}},
+        {"menu作者网站", "menu墨桐软件", "墨桐软件", shell(&ShellActions::墨桐软件)},
+        {"menu作者网站", "menu柏岚软件", "柏岚软件", shell(&ShellActions::柏岚软件)},
+    };
+    QHash<QString, QMenu *> menus;
+    for (const MenuRow &r : rows) {
+        QMenu *parent = r.parent ? menus.value(QString::fromUtf8(r.parent)) : nullptr;
+        const QString name = r.name ? QString::fromUtf8(r.name) : QString();
+        const QString caption = QString::fromUtf8(r.caption ? r.caption : "");
+        if (!r.name) {
+            parent->addSeparator();
+        } else if (!r.run) {
+            QMenu *m = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+            m->setObjectName(name);
+            m->menuAction()->setObjectName(name);
+            menus.insert(name, m);
+        } else {
+            QAction *a = parent->addAction(caption);
+            a->setObjectName(name);
+            connect(a, &QAction::triggered, this, r.run);
+        }
+    }
+    menu列表操作 = menus.value(QStringLiteral("menu列表操作"));
     ListView1->setPopupMenu(menu列表操作);
-
-    QMenu *tools = addMenu(bar, QStringLiteral("menu工具"), QStringLiteral("工具(&T)"));
-    connect(addItem(tools, QStringLiteral("menu设置"), QStringLiteral("设置")), &QAction::triggered, this,
-            [this] { fOption::showModal(this); });
-    menu显示列表当前操作项 = addItem(tools, QStringLiteral("menu显示列表当前操作项"), QStringLiteral("显示列表当前操作项"));
+    menu显示列表当前操作项 = action(QStringLiteral("menu显示列表当前操作项"));
     menu显示列表当前操作项->setCheckable(true);
     menu显示列表当前操作项->setChecked(false);
-
-    QMenu *help = addMenu(bar, QStringLiteral("menu帮助"), QStringLiteral("帮助(&H)"));
-    connect(addItem(help, QStringLiteral("menu关于"), QStringLiteral("关于")), &QAction::triggered, this,
-            [this] { frmAbout::showModal(this, m_cover.data()); });
-    connect(addItem(help, QStringLiteral("menu使用方法"), QStringLiteral("使用方法")), &QAction::triggered, this,
-            [this] { ShowUsageHelp(this); });
-    help->addSeparator();
-    shell(addItem(help, QStringLiteral("menu最新版本"), QStringLiteral("最新版本")), &ShellActions::最新版本);
-    shell(addItem(help, QStringLiteral("menu售后服务"), QStringLiteral("售后服务")), &ShellActions::售后服务);
-    shell(addItem(help, QStringLiteral("menu功能定制"), QStringLiteral("功能定制")), &ShellActions::功能定制);
-    shell(addItem(help, QStringLiteral("menu软件定制"), QStringLiteral("软件定制")), &ShellActions::软件定制);
-    QMenu *sites = addMenu(help, QStringLiteral("menu作者网站"), QStringLiteral("作者网站"));
-    shell(addItem(sites, QStringLiteral("menu墨桐软件"), QStringLiteral("墨桐软件")), &ShellActions::墨桐软件);
-    shell(addItem(sites, QStringLiteral("menu柏岚软件"), QStringLiteral("柏岚软件")), &ShellActions::柏岚软件);
 }
 
 ResultModel *Form1::model() const { return ListView1->resultModel(); }
