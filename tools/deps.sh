@@ -3,7 +3,7 @@
 install_deps() {
   local kind="$1"
   local pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libglib2.0-dev
-              libgl-dev fonts-noto-cjk adwaita-icon-theme shared-mime-info)
+              libgl-dev qt6-translations-l10n fonts-noto-cjk adwaita-icon-theme shared-mime-info)
   case "$kind" in
     test) pkgs+=(libgtest-dev dbus dbus-x11 python3) ;;
     bench) pkgs+=(findutils) ;;

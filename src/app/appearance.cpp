@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -42,8 +44,21 @@ QFont lightFont(double pointSize)
     return f;
 }
 
+bool installChineseTranslations()
+{
+    // Qt's own buttons and pickers speak Chinese like the rest of the
+    // program, whatever the user's locale.
+    static QTranslator qt;
+    if (!qt.isEmpty())
+        return true;
+    if (!qt.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&qt);
+}
+
 void applyApplicationLook()
 {
+    installChineseTranslations();
     QApplication::setWindowIcon(appIcon());
     QApplication::setFont(uiFont(9));
     // Outside a desktop session no theme is set; file icons still come from

@@ -13,9 +13,11 @@ QFont uiFont(double pointSize = 9.0);
 // The lighter face for the cover's introduction.
 QFont lightFont(double pointSize = 9.0);
 
-// Font, icon and icon theme for the whole application; called once after
-// the QApplication exists.
+// Font, icon, icon theme and Qt's Chinese texts for the whole application;
+// called once after the QApplication exists.
 void applyApplicationLook();
+// False where the translations are not installed: Qt's texts stay English.
+bool installChineseTranslations();
 
 // The program's own artwork, drawn rather than shipped.
 QPixmap coverPicture();
