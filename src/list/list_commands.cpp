@@ -1,5 +1,6 @@
 #include "list/list_commands.h"
 
+#include "app/busy_guard.h"
 #include "app/engine/app_state.h"
 #include "app/form1.h"
 #include "list/result_list_view.h"
@@ -95,10 +96,9 @@ void ListCommands::removeRows(const std::function<bool(int)> &test)
 {
     if (refusedWhileBusy())
         return;
-    appState().IsWorking = true;
+    BusyGuard busy(m_form);
     removeWhere(test);
     showCountAndFit();
-    appState().IsWorking = false;
 }
 
 void ListCommands::移除选中项() { removeRows(selectedTest()); }
@@ -118,7 +118,7 @@ void ListCommands::sendToTrash(const QString &question, const std::function<bool
         return;
     if (!MessageBox::ask(&m_form, question))
         return;
-    appState().IsWorking = true;
+    BusyGuard busy(m_form);
     ResultModel &model = *m_form.model();
     const int n = model.rowCount();
     std::vector<char> remove(static_cast<size_t>(n));
@@ -135,7 +135,6 @@ void ListCommands::sendToTrash(const QString &question, const std::function<bool
     }
     model.removeRowsMarked(remove);
     showCountAndFit();
-    appState().IsWorking = false;
 }
 
 void ListCommands::删除选中项()

@@ -1,5 +1,6 @@
 #include "replace/replace_command.h"
 
+#include "app/busy_guard.h"
 #include "app/engine/app_state.h"
 #include "app/form1.h"
 #include "list/result_list_view.h"
@@ -32,14 +33,11 @@ void 更新文件大小修改日期(ResultModel &model, int row)
     }
 }
 
-// Guards a run: busy flag, busy panel and the window's pending close.
+// A replacement or restore run over the ticked rows.
 class Run {
 public:
-    Run(Form1 &f, const QString &caption) : m_f(f)
+    Run(Form1 &f, const QString &caption) : m_f(f), m_busy(f, caption)
     {
-        appState().IsWorking = true;
-        m_f.beginOperation();
-        m_f.showBusy(caption);
         m_f.setProgressRange(m_f.model()->rowCount() + 1);
     }
     // Visits the ticked rows in order with one event-loop turn per row; a
@@ -60,15 +58,12 @@ public:
     bool finish()
     {
         AutoSizeColumns(m_f.ListView1, -2);
-        m_f.hideBusy();
-        appState().IsWorking = false;
-        const bool stays = !m_f.closePending();
-        m_f.endOperation();
-        return stays;
+        return m_busy.finish();
     }
 
 private:
     Form1 &m_f;
+    BusyGuard m_busy;
 };
 
 } // namespace

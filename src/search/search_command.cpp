@@ -1,5 +1,6 @@
 #include "search/search_command.h"
 
+#include "app/busy_guard.h"
 #include "app/engine/app_state.h"
 #include "app/form1.h"
 #include "list/icon_store.h"
@@ -13,9 +14,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 
 namespace {
@@ -97,9 +96,7 @@ void SearchCommand::run()
     AppState &app = appState();
     SearchState &s = f.searchState();
 
-    app.IsWorking = true;
-    f.beginOperation();
-    f.showBusy(QStringLiteral("正在搜索文件夹和文件..."));
+    BusyGuard busy(f, QStringLiteral("正在搜索文件夹和文件..."));
     QElapsedTimer clock; // monotonic: a search across midnight keeps its true length
     clock.start();
     f.clearListBackground();
@@ -111,8 +108,7 @@ void SearchCommand::run()
 
     f.搜索文件夹(f.Text1->text());
 
-    f.Label3->setText(QStringLiteral("正在载入文件到列表..."));
-    f.Label3->adjustSize();
+    f.showBusy(QStringLiteral("正在载入文件到列表..."));
     QCoreApplication::processEvents();
     // Read only now: the name filter may change while the walk runs.
     const QString wanted = f.Text2->text();
@@ -133,16 +129,12 @@ void SearchCommand::run()
     const float seconds = static_cast<float>(clock.nsecsElapsed() / 1e9);
     const QString elapsed = 时分秒(seconds);
     f.setPanelText(2, QStringLiteral("搜索完成。耗时：") + elapsed);
-    f.ProgressBar1->setValue(1);
+    f.setProgressValue(1);
     f.Command1->setText(IdleCaption);
     f.Command1->setStyleSheet(QString());
-    f.hideBusy();
-    app.IsWorking = false;
 
     const int folders = f.Check1->isChecked() ? static_cast<int>(s.SearchedFolders.size()) : 1;
-    const bool closing = f.closePending();
-    f.endOperation();
-    if (closing)
+    if (!busy.finish())
         return; // the window is on its way out; no completion box over nothing
     MessageBox::information(&f, QStringLiteral("搜索完成！\r\n搜索目录：") + QString::number(folders) +
                                     QStringLiteral("个，耗时：") + elapsed);
