@@ -48,9 +48,10 @@ QString fCover::introduction()
     }.join(QLatin1Char('\n'));
 }
 
-fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(*this))
+fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(this))
 {
     m_updateCheck = [this] { m_update->start(); };
+    connect(m_update, &UpdateCheck::newerVersionFound, this, &fCover::showNewerVersion);
     setObjectName(QStringLiteral("fCover"));
     setWindowIcon(Appearance::appIcon());
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -164,4 +165,11 @@ void fCover::closeEvent(QCloseEvent *event)
     hide();
     event->accept();
     QCoreApplication::quit();
+}
+
+void fCover::showNewerVersion(const QString &version)
+{
+    Label3->setText(QStringLiteral("有最新版本：V") + version + QStringLiteral("可以下载升级"));
+    Label3->adjustSize();
+    Label3->show();
 }

@@ -33,6 +33,8 @@ public:
     UpdateCheck *updateCheck() const { return m_update; }
 
     static QString introduction();
+    // The line under the title that tells of a newer version.
+    void showNewerVersion(const QString &version);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

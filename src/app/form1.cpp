@@ -282,7 +282,7 @@ void Form1::buildMenus()
         // A tick the list commands read; choosing it only flips it.
         {"menu工具", "menu显示列表当前操作项", "显示列表当前操作项", [] {}},
         {nullptr, "menu帮助", "帮助(&H)", {}},
-        {"menu帮助", "menu关于", "关于", [this] { frmAbout::showModal(this, m_cover.data()); }},
+        {"menu帮助", "menu关于", "关于", [this] { 关于(); }},
         {"menu帮助", "menu使用方法", "使用方法", [this] { ShowUsageHelp(this); }},
         {"menu帮助", nullptr, nullptr, {}},
         {"menu帮助", "menu最新版本", "最新版本", shell(&ShellActions::最新版本)},
@@ -316,6 +316,14 @@ void Form1::buildMenus()
     menu显示列表当前操作项 = action(QStringLiteral("menu显示列表当前操作项"));
     menu显示列表当前操作项->setCheckable(true);
     menu显示列表当前操作项->setChecked(false);
+}
+
+void Form1::关于()
+{
+    frmAbout::showModal(this);
+    // Every closing of the About box runs one more update check.
+    if (m_cover)
+        m_cover->Timer1->start();
 }
 
 ResultModel *Form1::model() const { return ListView1->resultModel(); }

@@ -3,7 +3,6 @@
 #include "app/engine/app_info.h"
 #include "app/engine/app_state.h"
 #include "app/appearance.h"
-#include "app/fcover.h"
 #include "app/engine/vendor.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
@@ -12,7 +11,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
 
 frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
@@ -117,12 +115,8 @@ void frmAbout::mouseMoveEvent(QMouseEvent *event)
     QDialog::mouseMoveEvent(event);
 }
 
-void frmAbout::showModal(QWidget *parent, fCover *cover)
+void frmAbout::showModal(QWidget *parent)
 {
-    {
-        frmAbout box(parent);
-        ModalDialog::exec(box);
-    }
-    if (cover)
-        cover->Timer1->start();
+    frmAbout box(parent);
+    ModalDialog::exec(box);
 }

@@ -4,10 +4,9 @@
 class QFrame;
 class QLabel;
 class QPushButton;
-class fCover;
 
 // The About box: title, version, the latest update check's result and the
-// vendor's links. Closing it sets off one more update check on the cover.
+// vendor's links. Its caller sets off one more update check when it closes.
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
@@ -17,9 +16,8 @@ public:
     QFrame *Line2;
     QPushButton *cmdOK;
 
-    // Shows the box modally (through the ModalDialog seam); when it has
-    // closed, the cover's timer runs the update check again.
-    static void showModal(QWidget *parent, fCover *cover);
+    // Shows the box modally (through the ModalDialog seam).
+    static void showModal(QWidget *parent);
 
     void 模拟网址下划线(QLabel *label);
 

@@ -2,13 +2,11 @@
 
 #include "app/engine/app_info.h"
 #include "app/engine/app_state.h"
-#include "app/fcover.h"
 #include "app/engine/vendor.h"
 #include "online/engine/uxmlhttp.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
 
-#include <QLabel>
 #include <QLocale>
 
 namespace {
@@ -48,7 +46,7 @@ bool IsNewerVersion(const QString &text)
     return published > own;
 }
 
-UpdateCheck::UpdateCheck(fCover &cover) : QObject(&cover), m_cover(cover), uXMLHTTP2(new uXMLHTTP(this))
+UpdateCheck::UpdateCheck(QObject *parent) : QObject(parent), uXMLHTTP2(new uXMLHTTP(this))
 {
     uXMLHTTP2->setObjectName(QStringLiteral("uXMLHTTP2"));
     connect(uXMLHTTP2, &uXMLHTTP::OnDateArrived, this, &UpdateCheck::arrived);
@@ -74,9 +72,7 @@ void UpdateCheck::CompareVersion(const QString &text)
     if (!IsNewerVersion(text))
         return;
     appState().LatestVersionText = text;
-    m_cover.Label3->setText(QStringLiteral("有最新版本：V") + text + QStringLiteral("可以下载升级"));
-    m_cover.Label3->adjustSize();
-    m_cover.Label3->show();
+    emit newerVersionFound(text);
     OpenURL(Vendor::productPage(), false);
     MessageBox::information(nullptr, QStringLiteral("有最新版本可以升级，请尽快下载安装！"));
 }

@@ -2,7 +2,6 @@
 #include <QObject>
 #include <QString>
 
-class fCover;
 class uXMLHTTP;
 
 // The published version text, trimmed, when it names a version newer than
@@ -14,16 +13,19 @@ bool IsNewerVersion(const QString &text);
 class UpdateCheck : public QObject {
     Q_OBJECT
 public:
-    explicit UpdateCheck(fCover &cover);
+    explicit UpdateCheck(QObject *parent = nullptr);
 
     void start();
     void CompareVersion(const QString &text);
     uXMLHTTP *request() const { return uXMLHTTP2; }
 
+signals:
+    // A newer version was published: the cover shows it.
+    void newerVersionFound(const QString &version);
+
 private:
     void arrived();
     void failed(const QString &text);
 
-    fCover &m_cover;
     uXMLHTTP *uXMLHTTP2;
 };
