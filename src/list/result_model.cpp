@@ -1,172 +1,10 @@
 #include "list/result_model.h"
 
+#include "list/engine/row_order.h"
 #include "search/engine/found_file.h"
-#include "shell/engine/file_texts.h"
 
 #include <QDir>
 #include <algorithm>
-#include <numeric>
-
-namespace {
-
-// A full path as folder, separator and name, without joining them.
-struct PathParts {
-    QStringView folder;
-    bool separator = false;
-    QStringView name;
-
-    explicit PathParts(QStringView whole) : folder(whole) {}
-    PathParts(const QString &f, const QString &n)
-        : folder(f), separator(!f.endsWith(QDir::separator()) && !f.endsWith(QLatin1Char('/'))), name(n)
-    {
-    }
-    qsizetype size() const { return folder.size() + (separator ? 1 : 0) + name.size(); }
-    char16_t at(qsizetype i) const
-    {
-        if (i < folder.size())
-            return folder[i].unicode();
-        if (separator && i == folder.size())
-            return QDir::separator().unicode();
-        return name[i - folder.size() - (separator ? 1 : 0)].unicode();
-    }
-};
-
-// Paths compare as the platform compares them.
-inline char16_t fold(char16_t c)
-{
-#ifdef Q_OS_WIN
-    return QChar(c).toCaseFolded().unicode();
-#else
-    return c;
-#endif
-}
-
-size_t hashParts(const PathParts &p)
-{
-    // FNV-1a over the UTF-16 units of the joined path.
-    quint64 h = 14695981039346656037ULL;
-    const qsizetype n = p.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        h ^= fold(p.at(i));
-        h *= 1099511628211ULL;
-    }
-    return static_cast<size_t>(h ^ (h >> 32));
-}
-
-bool sameParts(const PathParts &a, const PathParts &b)
-{
-    const qsizetype n = a.size();
-    if (n != b.size())
-        return false;
-    // Names differ more often than folders: compare from the end.
-    for (qsizetype i = n - 1; i >= 0; --i)
-        if (fold(a.at(i)) != fold(b.at(i)))
-            return false;
-    return true;
-}
-
-constexpr quint64 EmptySlot = ~0ULL;
-constexpr quint64 RemovedSlot = ~0ULL - 1;
-
-} // namespace
-
-QString ResultRow::key() const { return JoinPath(folder, fileName); }
-
-size_t KeyIndex::hashOf(const ResultRow &row) { return hashParts(PathParts(row.folder, row.fileName)); }
-
-void KeyIndex::clear()
-{
-    m_slots.clear();
-    m_used = 0;
-}
-
-void KeyIndex::reserve(size_t rows, const RowOf &rowOf)
-{
-    size_t want = 16;
-    while (want < rows * 2)
-        want *= 2;
-    if (want > m_slots.size())
-        rehash(want, rowOf);
-}
-
-void KeyIndex::rehash(size_t capacity, const RowOf &rowOf)
-{
-    std::vector<quint64> old;
-    old.swap(m_slots);
-    m_slots.assign(capacity, EmptySlot);
-    m_used = 0;
-    for (quint64 slot : old)
-        if (slot != EmptySlot && slot != RemovedSlot)
-            insertId(static_cast<int>(slot & 0xffffffffu), hashOf(rowOf(static_cast<int>(slot & 0xffffffffu))));
-}
-
-void KeyIndex::insertId(int id, size_t hash)
-{
-    const size_t mask = m_slots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        if (m_slots[i] == EmptySlot || m_slots[i] == RemovedSlot) {
-            m_used += m_slots[i] == EmptySlot;
-            m_slots[i] = (static_cast<quint64>(hash & 0xffffffffu) << 32) | static_cast<quint32>(id);
-            return;
-        }
-    }
-}
-
-int KeyIndex::find(QStringView path, const RowOf &rowOf) const
-{
-    const PathParts wanted(path);
-    return lookup(hashParts(wanted), [&](int id) {
-        const ResultRow &r = rowOf(id);
-        return sameParts(PathParts(r.folder, r.fileName), wanted);
-    });
-}
-
-int KeyIndex::find(const QString &folder, const QString &name, const RowOf &rowOf) const
-{
-    const PathParts wanted(folder, name);
-    return lookup(hashParts(wanted), [&](int id) {
-        const ResultRow &r = rowOf(id);
-        return sameParts(PathParts(r.folder, r.fileName), wanted);
-    });
-}
-
-template <typename Same> int KeyIndex::lookup(size_t hash, Same same) const
-{
-    if (m_slots.empty())
-        return -1;
-    const size_t mask = m_slots.size() - 1;
-    const quint64 tag = hash & 0xffffffffu;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const quint64 slot = m_slots[i];
-        if (slot == EmptySlot)
-            return -1;
-        if (slot != RemovedSlot && (slot >> 32) == tag && same(static_cast<int>(slot & 0xffffffffu)))
-            return static_cast<int>(slot & 0xffffffffu);
-    }
-}
-
-void KeyIndex::insert(const ResultRow &row, const RowOf &rowOf)
-{
-    if ((m_used + 1) * 2 > m_slots.size())
-        rehash(std::max<size_t>(16, m_slots.size() * 2), rowOf);
-    insertId(row.id, hashOf(row));
-}
-
-void KeyIndex::remove(const ResultRow &row)
-{
-    if (m_slots.empty())
-        return;
-    const size_t hash = hashOf(row);
-    const size_t mask = m_slots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        if (m_slots[i] == EmptySlot)
-            return;
-        if (m_slots[i] != RemovedSlot && static_cast<int>(m_slots[i] & 0xffffffffu) == row.id) {
-            m_slots[i] = RemovedSlot;
-            return;
-        }
-    }
-}
 
 ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -180,19 +18,6 @@ int ResultModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-const QString &ResultModel::cellText(const ResultRow &r, int column)
-{
-    static const QString none;
-    switch (column) {
-    case StatusColumn: return r.status;
-    case NameColumn: return r.fileName;
-    case SizeColumn: return r.sizeKB;
-    case TimeColumn: return r.modified;
-    case FolderColumn: return r.folder;
-    }
-    return none;
-}
-
 QVariant ResultModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= size())
@@ -200,7 +25,7 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     const ResultRow &r = row(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return cellText(r, index.column());
+        return r.text(index.column());
     case Qt::CheckStateRole:
         if (index.column() == StatusColumn)
             return r.checked ? Qt::Checked : Qt::Unchecked;
@@ -415,70 +240,16 @@ void ResultModel::updatePositions(size_t from)
 
 void ResultModel::sortRows(int column, Qt::SortOrder order)
 {
-    if (m_rows.size() < 2 || column < 0 || column >= ColumnCount)
-        return;
-    const bool desc = order == Qt::DescendingOrder;
+    const std::vector<int> perm = SortedOrder(m_rows, column, order == Qt::DescendingOrder);
+    if (!perm.empty())
+        applyOrder(perm);
+}
+
+// Moves the rows into the new order and carries the views' persistent
+// indexes (selection, current row) along.
+void ResultModel::applyOrder(const std::vector<int> &perm)
+{
     const size_t n = m_rows.size();
-    // Rows already in that order (all statuses empty, say) need no sort.
-    if (column != SizeColumn) {
-        bool inOrder = true;
-        for (size_t i = 1; i < n && inOrder; ++i) {
-            const int c = cellText(m_rows[i - 1], column).compare(cellText(m_rows[i], column), Qt::CaseInsensitive);
-            inOrder = desc ? c >= 0 : c <= 0;
-        }
-        if (inOrder)
-            return;
-    }
-    std::vector<int> perm(n);
-    // Keys next to each other in memory, and the row number breaks ties, so
-    // equal texts keep their order in either direction.
-    if (column == SizeColumn) {
-        // By the number shown; texts that show none sort as text against the
-        // zero-padded numbers ("000000001234.567"), so before or after them all.
-        struct Key { int group; double value; QStringView text; int row; };
-        std::vector<Key> keys(n);
-        for (size_t i = 0; i < n; ++i) {
-            const QString &t = m_rows[i].sizeKB;
-            double v = 0;
-            if (ParseSizeText(t, &v))
-                keys[i] = {1, v, t, static_cast<int>(i)};
-            else
-                keys[i] = {t.compare(QLatin1String("0"), Qt::CaseInsensitive) < 0 ? 0 : 2, 0, t, static_cast<int>(i)};
-        }
-        std::sort(keys.begin(), keys.end(), [desc](const Key &a, const Key &b) {
-            int c = a.group != b.group ? (a.group < b.group ? -1 : 1) : 0;
-            if (c == 0 && a.group == 1)
-                c = a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
-            else if (c == 0)
-                c = a.text.compare(b.text, Qt::CaseInsensitive);
-            if (c == 0)
-                return a.row < b.row;
-            return desc ? c > 0 : c < 0;
-        });
-        for (size_t i = 0; i < n; ++i)
-            perm[i] = keys[i].row;
-    } else {
-        struct Key { QStringView text; int row; };
-        std::vector<Key> keys(n);
-        for (size_t i = 0; i < n; ++i)
-            keys[i] = {cellText(m_rows[i], column), static_cast<int>(i)};
-        std::sort(keys.begin(), keys.end(), [desc](const Key &a, const Key &b) {
-            const int c = a.text.compare(b.text, Qt::CaseInsensitive);
-            if (c == 0)
-                return a.row < b.row;
-            return desc ? c > 0 : c < 0;
-        });
-        for (size_t i = 0; i < n; ++i)
-            perm[i] = keys[i].row;
-    }
-
-    // Already in order (all texts equal, say): nothing moves.
-    bool moved = false;
-    for (size_t i = 0; i < n && !moved; ++i)
-        moved = perm[i] != static_cast<int>(i);
-    if (!moved)
-        return;
-
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<ResultRow> sorted;

@@ -2,58 +2,24 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QString>
+
+#include "list/engine/key_index.h"
 #include <functional>
 #include <vector>
 
 struct FoundFile;
 
-// One row of the result list, keyed by the file's full path. The key is
-// the folder and the name joined, never stored: at a million rows the
-// memory matters.
-struct ResultRow {
-    QString status;
-    QString fileName;
-    QString sizeKB;
-    QString modified;
-    QString folder; // shared by the rows of one folder
-    int icon = 0;   // image in the icon store, 0 for none
-    int id = -1;    // the row's slot in the key index, stable across sorts
-    bool checked = false;
-
-    QString key() const;
-};
-
-// Finds rows by full path without keeping the paths: it hashes folder,
-// separator and name as one text, and compares as the platform compares
-// paths (letter case counts except on Windows).
-class KeyIndex {
-public:
-    // The row that holds an id.
-    using RowOf = std::function<const ResultRow &(int id)>;
-
-    void clear();
-    void reserve(size_t rows, const RowOf &rowOf);
-    // The id stored under a full path, or under folder + name; -1 for none.
-    int find(QStringView path, const RowOf &rowOf) const;
-    int find(const QString &folder, const QString &name, const RowOf &rowOf) const;
-    void insert(const ResultRow &row, const RowOf &rowOf);
-    void remove(const ResultRow &row);
-
-    static size_t hashOf(const ResultRow &row);
-
-private:
-    template <typename Same> int lookup(size_t hash, Same same) const;
-    void rehash(size_t capacity, const RowOf &rowOf);
-    void insertId(int id, size_t hash);
-
-    std::vector<quint64> m_slots; // hash tag << 32 | id
-    size_t m_used = 0;            // filled and removed slots
-};
-
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { StatusColumn, NameColumn, SizeColumn, TimeColumn, FolderColumn, ColumnCount };
+    enum Column {
+        StatusColumn = ResultRow::StatusColumn,
+        NameColumn = ResultRow::NameColumn,
+        SizeColumn = ResultRow::SizeColumn,
+        TimeColumn = ResultRow::TimeColumn,
+        FolderColumn = ResultRow::FolderColumn,
+        ColumnCount = ResultRow::ColumnCount
+    };
 
     explicit ResultModel(QObject *parent = nullptr);
 
@@ -91,7 +57,7 @@ public:
 private:
     void updatePositions(size_t from = 0);
     KeyIndex::RowOf rowOf() const;
-    static const QString &cellText(const ResultRow &r, int column);
+    void applyOrder(const std::vector<int> &perm);
 
     std::vector<ResultRow> m_rows;
     std::vector<int> m_pos; // id -> row, -1 for a removed row

@@ -5,6 +5,7 @@
 #include "search/engine/found_file.h"
 #include "shell/dialogs.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -42,6 +43,7 @@ protected:
         appState() = AppState();
         MessageBox::clearHistory();
         view.resize(800, 400);
+        new QAbstractItemModelTester(&model(), QAbstractItemModelTester::FailureReportingMode::Fatal, &model());
     }
     void add(const std::vector<FoundFile> &files)
     {

@@ -1,10 +1,12 @@
 #pragma once
 #include "app/engine/app_state.h"
 #include "app/form1.h"
+#include "list/result_model.h"
 #include "app/engine/settings.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
 
+#include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QDir>
 #include <gtest/gtest.h>
@@ -25,6 +27,7 @@ protected:
         Desktop::clearHistory();
         form = new Form1;
         form->loadForm();
+        new QAbstractItemModelTester(form->model(), QAbstractItemModelTester::FailureReportingMode::Fatal, form);
         form->show();
     }
     void TearDown() override
