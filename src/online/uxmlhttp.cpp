@@ -155,8 +155,6 @@ void uXMLHTTP::Send_(const QByteArray &ABody)
         request.setRawHeader(name, value);
     m_reply = m_network->sendCustomRequest(request, m_method.toLatin1(), ABody);
     QNetworkReply *reply = m_reply;
-    // Keeps Qt's own buffer from running far ahead of the cap check below.
-    reply->setReadBufferSize(64 * 1024);
     connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
         if (m_readyState < 2)
             m_readyState = 2;
