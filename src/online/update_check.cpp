@@ -8,6 +8,7 @@
 #include "shell/dialogs.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace {
 
@@ -18,7 +19,9 @@ bool isNumeric(const QString &part, float *value)
     if (!ok)
         v = QLocale().toDouble(part.trimmed(), &ok);
     *value = static_cast<float>(v);
-    return ok;
+    // The number parser takes "inf" and "nan", and a float overflows
+    // where a double does not.
+    return ok && std::isfinite(*value);
 }
 
 // Both sides as 32-bit floats, as the version values always were.
@@ -41,6 +44,8 @@ bool IsNewerVersion(const QString &text)
         if (!isNumeric(parts[i], &p[i]))
             return false;
     const float published = versionValue(p[0], p[1], p[2]);
+    if (!std::isfinite(published))
+        return false;
     const float own = versionValue(static_cast<float>(AppInfo::Major), static_cast<float>(AppInfo::Minor),
                                    static_cast<float>(AppInfo::Revision));
     return published > own;

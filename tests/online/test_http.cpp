@@ -2,6 +2,7 @@
 #include "support/http_server.h"
 #include "support/temp_tree.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -204,4 +205,51 @@ TEST(HttpControl, StatusTextTable)
     EXPECT_EQ(uXMLHTTP::statusTextFor(0), QString());
     EXPECT_EQ(uXMLHTTP::statusTextFor(601), QString());
     EXPECT_EQ(uXMLHTTP::statusTextFor(-1), QString());
+}
+
+// An answer that breaks off is no answer: no event, a code above 600, no body.
+TEST(HttpControl, ACutOffBodyIsNoSuccess)
+{
+    for (const auto cut : {TestHttpServer::Send::CutClose, TestHttpServer::Send::CutReset}) {
+        TestHttpServer server;
+        server.send = cut;
+        server.body = "1.6.9";
+        uXMLHTTP h;
+        Events e(h);
+        ASSERT_TRUE(h.Open_(QStringLiteral("GET"), server.url()));
+        e.send();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h.DownOK(); }, 3000));
+        QTest::qWait(50);
+        EXPECT_EQ(e.arrived, 0) << int(cut);
+        EXPECT_TRUE(e.errors.isEmpty()) << int(cut);
+        EXPECT_GT(h.Status(), 600) << int(cut);
+        EXPECT_TRUE(h.ResponseBody().isEmpty()) << int(cut);
+    }
+}
+
+// An endless body is cut near the cap, not after it has filled memory; a
+// trickling one ends at the time limit although it is never idle.
+TEST(HttpControl, LimitsHoldWhileTheBodyIsStillComing)
+{
+    TestHttpServer server;
+    server.send = TestHttpServer::Send::Endless;
+    uXMLHTTP h;
+    Events e(h);
+    ASSERT_TRUE(h.Open_(QStringLiteral("GET"), server.url()));
+    e.send();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.DownOK(); }, 4000));
+    EXPECT_LT(server.bytesSent, 16 * uXMLHTTP::MaxBodyBytes);
+    EXPECT_EQ(h.Status(), uXMLHTTP::TooLarge);
+
+    server.send = TestHttpServer::Send::Trickle;
+    h.setTimeoutMs(400);
+    ASSERT_TRUE(h.Open_(QStringLiteral("GET"), server.url()));
+    QElapsedTimer clock;
+    clock.start();
+    e.send();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.DownOK(); }, 2000)) << "a trickle kept the request open";
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(h.Status(), uXMLHTTP::Timeout);
+    EXPECT_EQ(e.arrived, 0);
+    EXPECT_TRUE(e.errors.isEmpty());
 }

@@ -35,6 +35,9 @@ TEST(VersionCompare, OnlyANewerThreePartVersionCounts)
     EXPECT_FALSE(IsNewerVersion(QStringLiteral("1.x.0")));
     EXPECT_FALSE(IsNewerVersion(QStringLiteral("1.6.")));
     EXPECT_FALSE(IsNewerVersion(QString()));
+    // Numbers the parser takes that are no version.
+    for (const char *odd : {"inf.0.0", "1.inf.0", "1.6.nan", "1e39.0.0", "1e38.0.0"})
+        EXPECT_FALSE(IsNewerVersion(QString::fromLatin1(odd))) << odd;
     // Valid and newer, but 21 characters.
     EXPECT_FALSE(IsNewerVersion(QStringLiteral("000000001.0000007.000")));
     EXPECT_TRUE(IsNewerVersion(QStringLiteral("00000001.0000007.000")));

@@ -2,6 +2,8 @@
 
 #include <QTcpSocket>
 #include <QTimer>
+#include <sys/socket.h>
+#include <unistd.h>
 
 TestHttpServer::TestHttpServer()
 {
@@ -37,6 +39,48 @@ void TestHttpServer::serve(QTcpSocket *s)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n";
     head += "Content-Type: text/plain\r\nConnection: close\r\n";
+    switch (send) {
+    case Send::CutClose:
+    case Send::CutReset:
+        s->write(head + "Content-Length: 100\r\n\r\n" + body);
+        s->flush();
+        // Late enough for the client to have read what came before.
+        QTimer::singleShot(100, s, [this, s] {
+            if (send == Send::CutReset) {
+                const linger hard{1, 0};
+                setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+                s->abort();
+            } else {
+                s->disconnectFromHost();
+            }
+        });
+        return;
+    case Send::Endless: {
+        s->write(head + "\r\n");
+        s->flush();
+        // A server in a thread of its own outpaces the client, as a remote one does.
+        const int fd = dup(int(s->socketDescriptor()));
+        m_streams.emplace_back(std::thread([this, fd] {
+            const QByteArray chunk(64 * 1024, 'x');
+            while (!m_stop) {
+                const ssize_t n = ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL);
+                if (n < 0)
+                    break;
+                bytesSent += n;
+            }
+        }), fd);
+        return;
+    }
+    case Send::Trickle: {
+        s->write(head + "\r\n");
+        auto *pace = new QTimer(s);
+        connect(pace, &QTimer::timeout, s, [s] { s->write("x"); });
+        pace->start(trickleMs);
+        return;
+    }
+    case Send::Whole:
+        break;
+    }
     if (declaredLength >= 0) {
         head += "Content-Length: " + QByteArray::number(declaredLength) + "\r\n\r\n";
         s->write(head);
@@ -48,6 +92,16 @@ void TestHttpServer::serve(QTcpSocket *s)
         s->write(head + body);
     }
     s->disconnectFromHost();
+}
+
+TestHttpServer::~TestHttpServer()
+{
+    m_stop = true;
+    for (auto &[thread, fd] : m_streams) {
+        shutdown(fd, SHUT_RDWR);
+        thread.join();
+        ::close(fd);
+    }
 }
 
 QString TestHttpServer::url(const QString &path) const

@@ -76,8 +76,18 @@ qint32 codeWithoutStatus(QNetworkReply::NetworkError e)
     case QNetworkReply::TimeoutError:
     case QNetworkReply::OperationCanceledError: return uXMLHTTP::Timeout;
     case QNetworkReply::SslHandshakeFailedError: return uXMLHTTP::SecureFailure;
+    case QNetworkReply::RemoteHostClosedError: return uXMLHTTP::Incomplete;
     default: return uXMLHTTP::CannotConnect;
     }
+}
+
+// Errors Qt derives from the HTTP status itself; any other error means the
+// transfer broke, whatever status had come before.
+bool fromStatus(QNetworkReply::NetworkError e)
+{
+    return e == QNetworkReply::ProxyAuthenticationRequiredError
+        || (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownServerError
+        && e != QNetworkReply::ProtocolUnknownError && e != QNetworkReply::ProtocolFailure);
 }
 
 } // namespace
@@ -90,12 +100,14 @@ QString uXMLHTTP::statusTextFor(int code)
 }
 
 uXMLHTTP::uXMLHTTP(QObject *parent)
-    : QObject(parent), m_network(new QNetworkAccessManager(this)), tmrReader(new QTimer(this))
+    : QObject(parent), m_network(new QNetworkAccessManager(this)), tmrReader(new QTimer(this)), m_deadline(new QTimer(this))
 {
     setObjectName(QStringLiteral("uXMLHTTP"));
     tmrReader->setObjectName(QStringLiteral("tmrReader"));
     tmrReader->setInterval(10);
     connect(tmrReader, &QTimer::timeout, this, &uXMLHTTP::tick);
+    m_deadline->setSingleShot(true);
+    connect(m_deadline, &QTimer::timeout, this, [this] { endWithoutStatus(Timeout); });
     statusTable();
 }
 
@@ -141,7 +153,6 @@ void uXMLHTTP::Send_(const QByteArray &ABody)
     QNetworkRequest request{QUrl(m_url)};
     for (const auto &[name, value] : m_requestHeaders)
         request.setRawHeader(name, value);
-    request.setTransferTimeout(m_timeoutMs);
     m_reply = m_network->sendCustomRequest(request, m_method.toLatin1(), ABody);
     QNetworkReply *reply = m_reply;
     connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
@@ -153,19 +164,24 @@ void uXMLHTTP::Send_(const QByteArray &ABody)
         // A version file is a few bytes: anything past the cap is not one.
         if (reply->bytesAvailable() + m_body.size() > MaxBodyBytes
             || reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > MaxBodyBytes) {
-            reply->disconnect(this);
-            reply->abort();
-            m_status = TooLarge;
-            m_body.clear();
-            m_readyState = 4;
-            dropReply();
+            endWithoutStatus(TooLarge);
             return;
         }
         m_body += reply->readAll();
     });
     connect(reply, &QNetworkReply::finished, this, &uXMLHTTP::finished);
+    m_deadline->start(m_timeoutMs);
     if (m_pollAllowed)
         tmrReader->start();
+}
+
+void uXMLHTTP::endWithoutStatus(qint32 code)
+{
+    dropReply();
+    m_status = code;
+    m_statusText.clear();
+    m_body.clear();
+    m_readyState = 4;
 }
 
 void uXMLHTTP::finished()
@@ -173,15 +189,27 @@ void uXMLHTTP::finished()
     QNetworkReply *reply = m_reply;
     if (!reply)
         return;
-    m_body += reply->readAll();
     const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (code.isValid()) {
-        m_status = code.toInt();
-        m_statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    } else {
-        m_status = codeWithoutStatus(reply->error());
-        m_body.clear();
+    const QNetworkReply::NetworkError error = reply->error();
+    if (!code.isValid() || (error != QNetworkReply::NoError && !fromStatus(error))) {
+        endWithoutStatus(code.isValid() ? Incomplete : codeWithoutStatus(error));
+        return;
     }
+    if (reply->bytesAvailable() + m_body.size() > MaxBodyBytes) {
+        endWithoutStatus(TooLarge);
+        return;
+    }
+    m_body += reply->readAll();
+    // A body shorter than announced broke off, even where Qt saw no error.
+    const int status = code.toInt();
+    const bool hasBody = m_method != QLatin1String("HEAD") && status >= 200 && status != 204 && status != 304;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (hasBody && length.isValid() && m_body.size() < length.toLongLong() && reply->rawHeader("Content-Encoding").isEmpty()) {
+        endWithoutStatus(Incomplete);
+        return;
+    }
+    m_status = status;
+    m_statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     m_responseHeaders = reply->rawHeaderPairs();
     m_readyState = 4;
     dropReply();
@@ -196,6 +224,7 @@ void uXMLHTTP::Abort_()
 
 void uXMLHTTP::dropReply()
 {
+    m_deadline->stop();
     if (!m_reply)
         return;
     QNetworkReply *reply = m_reply;

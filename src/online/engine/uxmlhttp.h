@@ -38,15 +38,17 @@ public:
     // The text of each status code 0 to 600; every other code has none.
     static QString statusTextFor(int code);
 
-    // Limits of a request: it ends without a status past either.
+    // Limits of a request: it ends without a status past either. The time
+    // counts from Send_ to the end, however steadily bytes come in.
     static constexpr int DefaultTimeoutMs = 15000;
     static constexpr qint64 MaxBodyBytes = 1024 * 1024;
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
 
     // Codes for a request that ended without any HTTP status (outside 0 to
-    // 600, so no event follows).
+    // 600, so no event follows). Incomplete: the status came but the body
+    // broke off.
     enum NoStatus : qint32 { NameNotResolved = 12007, Timeout = 12002, CannotConnect = 12029, SecureFailure = 12175,
-                             Refused = 12030, TooLarge = 12031 };
+                             Refused = 12030, TooLarge = 12031, Incomplete = 12152 };
 
 signals:
     void OnDateArrived();
@@ -57,9 +59,11 @@ private:
     void tick();
     void finished();
     void dropReply();
+    void endWithoutStatus(qint32 code);
 
     QNetworkAccessManager *m_network;
     QTimer *tmrReader;
+    QTimer *m_deadline;
     QPointer<QNetworkReply> m_reply;
     bool m_downOK = false;
     bool m_pollAllowed = false;
