@@ -24,6 +24,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMimeData>
+#include <QUrl>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -235,8 +240,12 @@ void Form1::buildControls(QWidget *client)
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setAccessibleName(QStringLiteral("进度"));
 
+    // Enter in either search box is a click on the search button.
+    connect(Text1, &QLineEdit::returnPressed, Command1, &QAbstractButton::click);
+    connect(Text2, &QLineEdit::returnPressed, Command1, &QAbstractButton::click);
     connect(Text2, &QLineEdit::textChanged, this, &Form1::更新搜索扩展名);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::更新母文件信息);
+    Text1->installEventFilter(this);
     Text2->installEventFilter(this);
     Text3->installEventFilter(this);
     connect(Command4, &QPushButton::clicked, this, &Form1::指定文件夹);
@@ -313,6 +322,13 @@ void Form1::buildMenus()
     }
     menu列表操作 = menus.value(QStringLiteral("menu列表操作"));
     ListView1->setPopupMenu(menu列表操作);
+    // Delete acts on the list only while it has the focus: in a text box
+    // the key edits the text.
+    QAction *deleteSelected = action(QStringLiteral("menu删除选中项"));
+    deleteSelected->setShortcut(QKeySequence(QKeySequence::Delete));
+    deleteSelected->setShortcutContext(Qt::WidgetShortcut);
+    ListView1->addAction(deleteSelected);
+    action(QStringLiteral("menu使用方法"))->setShortcut(QKeySequence(Qt::Key_F1));
     menu显示列表当前操作项 = action(QStringLiteral("menu显示列表当前操作项"));
     menu显示列表当前操作项->setCheckable(true);
     menu显示列表当前操作项->setChecked(false);
@@ -566,8 +582,50 @@ void Form1::applyLayout()
         PicProgress->move(*r.progress);
 }
 
+namespace {
+
+// The path a drag from a file manager carries when it is one local folder
+// (or one local file); empty for anything else.
+QString droppedPath(const QMimeData *mime, bool folder)
+{
+    const QList<QUrl> urls = mime ? mime->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls[0].isLocalFile())
+        return QString();
+    const QString path = urls[0].toLocalFile();
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() != folder)
+        return QString();
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    // A dropped folder names the folder to search, a dropped file the master
+    // file, in place of the box's text; other URLs are refused rather than
+    // pasted in as text.
+    const QEvent::Type type = event->type();
+    if ((watched == Text1 || watched == Text3)
+        && (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (drop->mimeData() && drop->mimeData()->hasUrls()) {
+            const QString path = droppedPath(drop->mimeData(), watched == Text1);
+            if (path.isEmpty()) {
+                drop->ignore();
+                return true;
+            }
+            drop->acceptProposedAction();
+            if (type == QEvent::Drop) {
+                auto *box = static_cast<QLineEdit *>(watched);
+                const bool same = box->text() == path;
+                box->setText(path);
+                if (watched == Text3 && same)
+                    更新母文件信息(); // the file may have changed since; a new text refreshed it already
+            }
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == Text2)
             更新搜索扩展名();

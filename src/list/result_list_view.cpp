@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <array>
 #include <memory>
@@ -55,12 +56,34 @@ void ResultListView::headerClicked(int section)
 void ResultListView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::RightButton) {
+        // As in native lists, the menu acts on the row under the mouse: an
+        // unselected row becomes the only selected one, a selected row keeps
+        // the selection it is part of.
+        const QModelIndex at = indexAt(event->position().toPoint());
+        if (at.isValid() && selectionModel()) {
+            const bool selected = selectionModel()->isRowSelected(at.row(), at.parent());
+            selectionModel()->setCurrentIndex(at, selected ? QItemSelectionModel::NoUpdate
+                                                           : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
         if (m_menu)
             m_menu->popup(event->globalPosition().toPoint());
         event->accept();
         return;
     }
     QTableView::mousePressEvent(event);
+}
+
+void ResultListView::keyPressEvent(QKeyEvent *event)
+{
+    // Space ticks the current row from any column, not only from the tick
+    // box's own; with a modifier it keeps the view's selection meaning.
+    const int row = currentIndex().row();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && row >= 0) {
+        m_model->setChecked(row, !m_model->row(row).checked);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void ResultListView::contextMenuEvent(QContextMenuEvent *event)

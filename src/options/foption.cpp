@@ -32,9 +32,10 @@ fOption::fOption(QWidget *parent) : QDialog(parent)
                         qMax(px(180), Check1->sizeHint().height()));
     Command1->setGeometry(px(5775), px(330), px(1665), px(435));
     Command2->setGeometry(px(5775), px(975), px(1665), px(435));
-    // Neither button is the default or the cancel button.
-    Command1->setAutoDefault(false);
-    Command2->setAutoDefault(false);
+    // Neither button is the default or the cancel button, but the focused
+    // one takes Enter, as desktop dialogs do.
+    Command1->setAutoDefault(true);
+    Command2->setAutoDefault(true);
     Command1->setFocus();
 
     Check1->setChecked(appState().NoBackupBeforeReplace == 1);

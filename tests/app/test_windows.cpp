@@ -11,14 +11,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -216,6 +219,40 @@ TEST_F(Windows, MasterFileLineFollowsTheText)
     QFile::remove(master);
     QTest::mouseClick(f->Text3, Qt::LeftButton);
     EXPECT_EQ(f->Label7->text(), QStringLiteral("母文件的文件名、大小、修改日期： 文件不存在"));
+}
+
+TEST_F(Windows, ADroppedFolderOrMasterFileReplacesItsBoxOtherDropsAreRefused)
+{
+    TempTree t;
+    const QString master = t.file(QStringLiteral("m.doc"), QByteArray(1024, 'm'));
+    Form1 *f = enter();
+    f->Text1->setText(QStringLiteral("old"));
+    f->Text3->setText(QStringLiteral("old"));
+    // As a file manager drags: the URL, and the same as text.
+    const auto drop = [](QLineEdit *box, const QUrl &url) {
+        QMimeData mime;
+        mime.setUrls({url});
+        mime.setText(url.toString());
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(box, &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(box, &dropped);
+        return enter.isAccepted() && dropped.isAccepted();
+    };
+    EXPECT_TRUE(drop(f->Text1, QUrl::fromLocalFile(t.root())));
+    EXPECT_EQ(f->Text1->text(), t.root());
+    EXPECT_FALSE(drop(f->Text1, QUrl::fromLocalFile(master)));
+    EXPECT_FALSE(drop(f->Text1, QUrl(QStringLiteral("https://example.com/folder"))));
+    EXPECT_EQ(f->Text1->text(), t.root());
+    EXPECT_FALSE(drop(f->Text3, QUrl::fromLocalFile(t.root())));
+    EXPECT_EQ(f->Text3->text(), QStringLiteral("old"));
+    EXPECT_TRUE(drop(f->Text3, QUrl::fromLocalFile(master)));
+    EXPECT_EQ(f->Text3->text(), master);
+    EXPECT_TRUE(f->Label7->text().contains(QStringLiteral("m.doc 1.000KB"))) << f->Label7->text().toStdString();
+    // The same file dropped again after it changed shows its new facts.
+    t.file(QStringLiteral("m.doc"), QByteArray(2048, 'm'));
+    EXPECT_TRUE(drop(f->Text3, QUrl::fromLocalFile(master)));
+    EXPECT_TRUE(f->Label7->text().contains(QStringLiteral("m.doc 2.000KB"))) << f->Label7->text().toStdString();
 }
 
 TEST_F(Windows, WalkWritesItsProgressToTheStatusBar)

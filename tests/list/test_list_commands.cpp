@@ -10,6 +10,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -225,4 +226,68 @@ TEST_F(ListCommandsTest, AnEmptyListStillAsksAndWritesTheCount)
     run("menu删除勾选项");
     EXPECT_EQ(MessageBox::history().size(), 1);
     EXPECT_EQ(count(), QStringLiteral("文件数：0"));
+}
+
+TEST_F(ListCommandsTest, RightClickMakesTheMenuActOnTheRowUnderTheMouse)
+{
+    listFiles({"rc0", "rc1", "rc2", "rc3", "rc4"});
+    select(1);
+    ResultListView *view = form->ListView1;
+    const auto rightClick = [&](int row) {
+        QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->visualRect(form->model()->index(row, 3)).center());
+        EXPECT_TRUE(form->menu列表操作->isVisible());
+        form->menu列表操作->hide();
+    };
+    rightClick(4);
+    MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+    run("menu删除选中项");
+    EXPECT_TRUE(QFile::exists(trashFiles() + QStringLiteral("rc4")));
+    EXPECT_TRUE(QFile::exists(paths[1]));
+    EXPECT_EQ(listed(), QStringList({"rc0", "rc1", "rc2", "rc3"}));
+    // On a row that is part of the selection, the whole selection stays.
+    select(1);
+    select(2);
+    rightClick(2);
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 2);
+    EXPECT_EQ(view->currentIndex().row(), 2);
+}
+
+TEST_F(ListCommandsTest, KeysRunTheirCommands)
+{
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    // Enter in a search box is the search button, refusals included.
+    QTest::keyClick(form->Text1, Qt::Key_Return);
+    EXPECT_EQ(lastMessage(), QStringLiteral("请指定搜索目录！"));
+    for (const char *n : {"key0", "key1", "key2"})
+        paths << t.file(QString::fromLatin1(n));
+    form->Text1->setText(t.root());
+    QTest::keyClick(form->Text2, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(form->model()->rowCount(), 3);
+
+    // Space ticks the current row from any column.
+    ResultListView *view = form->ListView1;
+    const int row = form->model()->findKey(paths[1]);
+    view->setFocus();
+    view->selectionModel()->setCurrentIndex(form->model()->index(row, 3),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_TRUE(form->model()->row(row).checked);
+
+    // Delete in the list trashes the selected rows after asking; in a text
+    // box it only edits the text.
+    MessageBox::clearHistory();
+    form->Text2->setFocus();
+    QTest::keyClick(form->Text2, Qt::Key_Delete);
+    EXPECT_TRUE(MessageBox::history().isEmpty());
+    view->setFocus();
+    MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(lastMessage(), QStringLiteral("所有被选中的文件将会被删除到系统回收站！你确定要继续吗？"));
+    EXPECT_TRUE(QFile::exists(trashFiles() + QStringLiteral("key1")));
+    EXPECT_EQ(form->model()->rowCount(), 2);
+
+    QTest::keyClick(form, Qt::Key_F1);
+    ASSERT_FALSE(MessageBox::history().isEmpty());
+    EXPECT_EQ(MessageBox::history().last().caption, QStringLiteral("软件使用方法"));
 }

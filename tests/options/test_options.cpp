@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -61,13 +62,31 @@ TEST_F(OptionsTest, ASmallFixedToolWindowWithOkFirstInTheTabOrder)
     EXPECT_TRUE(d.windowFlags() & Qt::Tool);
     EXPECT_FALSE(d.windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_EQ(d.minimumSize(), d.maximumSize());
-    EXPECT_FALSE(d.Command1->isDefault() || d.Command1->autoDefault());
-    EXPECT_FALSE(d.Command2->isDefault() || d.Command2->autoDefault());
+    EXPECT_FALSE(d.Command1->isDefault());
+    EXPECT_FALSE(d.Command2->isDefault());
     EXPECT_EQ(d.Command1->nextInFocusChain(), d.Command2);
     EXPECT_EQ(d.Command2->nextInFocusChain(), d.Check1);
     d.show();
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), d.Command1);
+}
+
+TEST_F(OptionsTest, EnterPressesTheFocusedButtonOnly)
+{
+    openOptions([](fOption &d) {
+        d.show();
+        d.Check1->setChecked(true);
+        QTest::keyClick(d.Command1, Qt::Key_Return);
+    });
+    EXPECT_EQ(appState().NoBackupBeforeReplace, 1);
+    // Enter on "取消" must not reach "确定".
+    openOptions([](fOption &d) {
+        d.show();
+        d.Check1->setChecked(false);
+        d.Command2->setFocus();
+        QTest::keyClick(d.Command2, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    EXPECT_EQ(appState().NoBackupBeforeReplace, 1);
 }
 
 TEST_F(OptionsTest, UsageHelpHasFiveInstructionsEachFollowedByABlankLine)
