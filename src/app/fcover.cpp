@@ -1,5 +1,6 @@
 #include "app/fcover.h"
 
+#include "app/accessibility.h"
 #include "app/engine/app_info.h"
 #include "app/appearance.h"
 #include "app/form1.h"
@@ -51,6 +52,7 @@ QString fCover::introduction()
 fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(*this))
 {
     m_updateCheck = [this] { m_update->start(); };
+    Accessibility::install();
     setObjectName(QStringLiteral("fCover"));
     setWindowIcon(Appearance::appIcon());
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -8,6 +8,7 @@
 #include "support/http_server.h"
 #include "support/temp_tree.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -268,4 +269,22 @@ TEST_F(Windows, ListFollowsTheWindowSize)
     f->resize(300, 120); // too small: the list keeps its last size
     settle();
     EXPECT_EQ(f->ListView1->geometry(), list);
+}
+
+TEST_F(Windows, ScreenReadersHearTheCoverAsAWindowAndTheMatchBoxByItsName)
+{
+    QAccessibleInterface *c = QAccessible::queryAccessibleInterface(cover);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->role(), QAccessible::Window);
+    EXPECT_EQ(c->text(QAccessible::Name), Caption);
+    Form1 *f = enter();
+    f->Combo1->setCurrentIndex(1);
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(f->Combo1);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->role(), QAccessible::ComboBox);
+    EXPECT_EQ(box->text(QAccessible::Name), QStringLiteral("匹配方式"));
+    EXPECT_EQ(box->text(QAccessible::Value), QStringLiteral("相似匹配"));
+    // The item list stays reachable from the box.
+    ASSERT_EQ(box->childCount(), 1);
+    EXPECT_EQ(box->child(0)->object(), f->Combo1->view());
 }
