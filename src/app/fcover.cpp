@@ -60,7 +60,7 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(*thi
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(Appearance::coverPicture());
-    Image1->resize(Image1->pixmap().size());
+    Image1->resize(Image1->pixmap().deviceIndependentSize().toSize());
     Image1->move(px(50), px(30));
 
     const int w = Image1->width();
@@ -87,7 +87,8 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(*thi
     Label3 = update;
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setCursor(Qt::PointingHandCursor);
-    Label3->setStyleSheet(QStringLiteral("color: #c00000;"));
+    // A link in the theme's own link colour, readable on dark themes too.
+    Label3->setForegroundRole(QPalette::Link);
     Label3->hide();
     Command1 = new QPushButton(QStringLiteral("进入主界面"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
