@@ -17,9 +17,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTcpServer>
@@ -167,24 +170,119 @@ QWidget *update(Windows &)
     return cover;
 }
 
+// Opens a box or picker the way the program does, saves it while it waits
+// for the user, then dismisses it.
+QPixmap whileOpen(const std::function<void()> &open)
+{
+    QPixmap shot;
+    QTimer later;
+    later.setSingleShot(true);
+    QObject::connect(&later, &QTimer::timeout, [&shot] {
+        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            shot = d->grab();
+            d->reject();
+        }
+    });
+    later.start(2 * SettleMs); // the picker reads its folder first
+    MessageBox::setHeadless(false);
+    open();
+    MessageBox::setHeadless(true);
+    return shot;
+}
+
+// The confirmation before a replacement, answered "No".
+QPixmap message(Windows &w)
+{
+    Form1 &f = static_cast<Form1 &>(*searched(w));
+    return whileOpen([&f] { f.Command3->click(); });
+}
+
+// The master-file picker, opened in the sample tree and cancelled.
+QPixmap picker(Windows &w)
+{
+    Form1 &f = w.mainWindow();
+    QDir::setCurrent(w.tree());
+    return whileOpen([&f] { f.Command2->click(); });
+}
+
+// A dark desktop theme, from here to the end of the run.
+void darkTheme()
+{
+    QPalette p(QColor(0x35, 0x35, 0x35));
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, QPalette::BrightText})
+        p.setColor(role, QColor(0xee, 0xee, 0xee));
+    p.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    p.setColor(QPalette::AlternateBase, QColor(0x2a, 0x2a, 0x2a));
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0x6e, 0xb4));
+    p.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
+    QApplication::setPalette(p);
+}
+
+// The main window halfway through a search on a dark theme: the yellow stop
+// button and the busy panel.
+QPixmap darkSearch(Windows &w)
+{
+    darkTheme();
+    Form1 &f = static_cast<Form1 &>(*searched(w));
+    QPixmap shot;
+    QTimer once;
+    once.setSingleShot(true);
+    QObject::connect(&once, &QTimer::timeout, [&] { shot = f.grab(); });
+    once.start(0);
+    f.Command1->click(); // the walk lets the timer in before its first subfolder
+    return shot;
+}
+
+using Prepare = QWidget *(*)(Windows &);
+std::function<QPixmap(Windows &)> saved(Prepare prepare)
+{
+    return [prepare](Windows &w) { return prepare(w)->grab(); };
+}
+
 struct Scene {
     const char *name;
-    // Prepares the windows and returns the one to save.
-    std::function<QWidget *(Windows &)> prepare;
+    // Prepares the windows and returns the picture to save.
+    std::function<QPixmap(Windows &)> shoot;
+    // Scenes at another scale run in a process of their own: Qt reads the
+    // factor once, when the application starts.
+    const char *scale = nullptr;
 };
 
-// In the order they run: a later scene may build on an earlier one.
+// In the order they run: a later scene may build on an earlier one, and
+// the dark ones stay dark to the end.
 const Scene Scenes[] = {
-    {"cover", [](Windows &w) -> QWidget * { return &w.cover(); }},
-    {"main", [](Windows &w) -> QWidget * { return &w.mainWindow(); }},
-    {"searched", searched},
-    {"replaced", replaced},
-    {"busy", busy},
-    {"options", dialog<fOption>},
-    {"restore", dialog<Form2>},
-    {"about", dialog<frmAbout>},
-    {"update", update},
+    {"cover", saved([](Windows &w) -> QWidget * { return &w.cover(); })},
+    {"main", saved([](Windows &w) -> QWidget * { return &w.mainWindow(); })},
+    {"searched", saved(searched)},
+    {"replaced", saved(replaced)},
+    {"busy", saved(busy)},
+    {"options", saved(dialog<fOption>)},
+    {"restore", saved(dialog<Form2>)},
+    {"about", saved(dialog<frmAbout>)},
+    {"update", saved(update)},
+    {"message", message},
+    {"picker", picker},
+    {"cover2x", saved([](Windows &w) -> QWidget * { return &w.cover(); }), "2"},
+    {"about2x", saved(dialog<frmAbout>), "2"},
+    {"dark", darkSearch},
+    {"dark-about", saved([](Windows &w) { darkTheme(); return dialog<frmAbout>(w); })},
+    {"dark-update", saved([](Windows &w) { darkTheme(); return update(w); })},
 };
+
+// Runs one scene in a child process at the scene's scale.
+bool shootScaled(const Scene &scene, const QString &outDir)
+{
+    const QByteArray before = qgetenv("QT_SCALE_FACTOR");
+    qputenv("QT_SCALE_FACTOR", scene.scale);
+    std::fflush(stdout);
+    const int rc = QProcess::execute(QCoreApplication::applicationFilePath(),
+                                     {outDir, QLatin1String(scene.name)});
+    if (before.isNull())
+        qunsetenv("QT_SCALE_FACTOR");
+    else
+        qputenv("QT_SCALE_FACTOR", before);
+    return rc == 0;
+}
 
 // The user's own settings are neither read nor changed.
 bool useTempHome(QTemporaryDir &home)
@@ -233,7 +331,8 @@ int main(int argc, char *argv[])
     // browser is not started.
     MessageBox::setHeadless(true);
 
-    const QString outDir = QString::fromLocal8Bit(argv[1]);
+    // Absolute: the picker scene changes the working folder.
+    const QString outDir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QStringList wanted;
     for (int i = 2; i < argc; ++i)
         wanted << QString::fromLocal8Bit(argv[i]);
@@ -263,9 +362,15 @@ int main(int argc, char *argv[])
     for (const Scene &scene : Scenes) {
         if (!wanted.isEmpty() && !wanted.contains(QLatin1String(scene.name)))
             continue;
-        QWidget *widget = scene.prepare(windows);
+        if (scene.scale && qgetenv("QT_SCALE_FACTOR") != scene.scale) {
+            if (!shootScaled(scene, outDir)) {
+                std::fprintf(stderr, "scene %s failed\n", scene.name);
+                ++failed;
+            }
+            continue;
+        }
+        const QPixmap shot = scene.shoot(windows);
         const QString path = QDir(outDir).absoluteFilePath(QLatin1String(scene.name) + QStringLiteral(".png"));
-        const QPixmap shot = widget->grab();
         if (shot.isNull() || !shot.save(path, "PNG")) {
             std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
             ++failed;

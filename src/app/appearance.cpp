@@ -7,6 +7,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 
 namespace Appearance {
 
@@ -113,10 +114,30 @@ void drawEmblem(QPainter &p, const QRectF &r)
 
 } // namespace
 
-QPixmap appIconPixmap(int size)
+qreal screenPixelRatio()
 {
-    QPixmap pm(size, size);
+    return qMax<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0);
+}
+
+namespace {
+
+// A transparent canvas of logical size `size` with dpr device pixels per
+// logical one; painters on it work in logical units.
+QPixmap canvas(QSize size, qreal dpr)
+{
+    QPixmap pm(QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)));
+    pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
+    return pm;
+}
+
+qreal ratioOrScreen(qreal dpr) { return dpr > 0 ? dpr : screenPixelRatio(); }
+
+} // namespace
+
+QPixmap appIconPixmap(int size, qreal dpr)
+{
+    QPixmap pm = canvas(QSize(size, size), ratioOrScreen(dpr));
     QPainter p(&pm);
     drawEmblem(p, QRectF(0, 0, size, size));
     return pm;
@@ -124,22 +145,28 @@ QPixmap appIconPixmap(int size)
 
 QIcon appIcon()
 {
+    // Each size also at double density and at the screen's own ratio, so the
+    // icon engine never has to enlarge a small bitmap.
+    QList<qreal> ratios{1.0, 2.0};
+    if (!ratios.contains(screenPixelRatio()))
+        ratios << screenPixelRatio();
     QIcon icon;
-    for (int s : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(appIconPixmap(s));
+    for (qreal r : ratios)
+        for (int s : {16, 24, 32, 48, 64, 128})
+            icon.addPixmap(appIconPixmap(s, r));
     return icon;
 }
 
-QPixmap coverPicture()
+QPixmap coverPicture(qreal dpr)
 {
     const int w = 600, h = 210;
-    QPixmap pm(w, h);
+    QPixmap pm = canvas(QSize(w, h), ratioOrScreen(dpr));
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, w, h);
     sky.setColorAt(0, QColor(18, 52, 110));
     sky.setColorAt(1, QColor(44, 120, 190));
-    p.fillRect(pm.rect(), sky);
+    p.fillRect(QRect(0, 0, w, h), sky);
     // Faint rows of file names, the list the program fills.
     p.setPen(QColor(255, 255, 255, 28));
     for (int y = 18; y < h; y += 22)

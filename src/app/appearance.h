@@ -19,10 +19,13 @@ void applyApplicationLook();
 // False where the translations are not installed: Qt's texts stay English.
 bool installChineseTranslations();
 
-// The program's own artwork, drawn rather than shipped.
-QPixmap coverPicture();
+// The program's own artwork, drawn rather than shipped. Pixmaps are drawn at
+// dpr device pixels per logical pixel (0: the screens' highest ratio), so
+// they stay sharp on high-density screens; sizes are logical.
+QPixmap coverPicture(qreal dpr = 0);
 QIcon appIcon();
-QPixmap appIconPixmap(int size);
+QPixmap appIconPixmap(int size, qreal dpr = 0);
+qreal screenPixelRatio();
 
 using Layout::px;
 

@@ -1,5 +1,6 @@
 #include "app/fcover.h"
 
+#include "app/accessibility.h"
 #include "app/engine/app_info.h"
 #include "app/appearance.h"
 #include "app/form1.h"
@@ -52,6 +53,7 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(this
 {
     m_updateCheck = [this] { m_update->start(); };
     connect(m_update, &UpdateCheck::newerVersionFound, this, &fCover::showNewerVersion);
+    Accessibility::install();
     setObjectName(QStringLiteral("fCover"));
     setWindowIcon(Appearance::appIcon());
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -59,7 +61,7 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(this
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(Appearance::coverPicture());
-    Image1->resize(Image1->pixmap().size());
+    Image1->resize(Image1->pixmap().deviceIndependentSize().toSize());
     Image1->move(px(50), px(30));
 
     const int w = Image1->width();
@@ -86,7 +88,8 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(this
     Label3 = update;
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setCursor(Qt::PointingHandCursor);
-    Label3->setStyleSheet(QStringLiteral("color: #c00000;"));
+    // A link in the theme's own link colour, readable on dark themes too.
+    Label3->setForegroundRole(QPalette::Link);
     Label3->hide();
     Command1 = new QPushButton(QStringLiteral("进入主界面"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/accessibility.h"
 #include "app/engine/app_info.h"
 #include "app/engine/app_state.h"
 #include "app/appearance.h"
@@ -129,6 +130,7 @@ Form1::Form1(fCover *cover)
       m_listCommands(std::make_unique<ListCommands>(*this)), m_shellActions(std::make_unique<ShellActions>(*this))
 {
     setObjectName(QStringLiteral("Form1"));
+    Accessibility::install();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(Appearance::appIcon());
     auto *client = new QWidget(this);

@@ -42,7 +42,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     Line2 = new QFrame(this);
     Line2->setFrameShape(QFrame::HLine);
     Line2->setFrameShadow(QFrame::Plain);
-    Line2->setStyleSheet(QStringLiteral("color: #0000ff;"));
+    Line2->setForegroundRole(QPalette::Link);
     Line2->hide();
     cmdOK = new QPushButton(QStringLiteral("确定"), this);
 
@@ -62,11 +62,11 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
         l->adjustSize();
         y += l->height() + 8;
     }
+    // Links and their underline take the theme's link colour, so they stay
+    // readable on dark themes.
     for (QLabel *link : {Label10, Label2, Label7}) {
         link->setCursor(Qt::PointingHandCursor);
-        QPalette p = link->palette();
-        p.setColor(QPalette::WindowText, QColor(0, 0, 0xC0));
-        link->setPalette(p);
+        link->setForegroundRole(QPalette::Link);
     }
     for (QLabel *l : {Label10, Label2, Label7, Label4}) {
         l->setMouseTracking(true);

@@ -101,7 +101,7 @@ void SearchCommand::run()
     clock.start();
     f.clearListBackground();
     f.Command1->setText(StopCaption);
-    f.Command1->setStyleSheet(QStringLiteral("background-color: yellow;"));
+    f.Command1->setStyleSheet(QStringLiteral("background-color: yellow; color: black;"));
     app.StopRequested = false;
     s.SearchPattern = SearchPatternFor(s.SearchExtension);
     s.FoundFiles.clear();

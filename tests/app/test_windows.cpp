@@ -5,9 +5,12 @@
 #include "app/engine/settings.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
+#include "online/frm_about.h"
+#include "support/form_fixture.h"
 #include "support/http_server.h"
 #include "support/temp_tree.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -305,4 +308,51 @@ TEST_F(Windows, ListFollowsTheWindowSize)
     f->resize(300, 120); // too small: the list keeps its last size
     settle();
     EXPECT_EQ(f->ListView1->geometry(), list);
+}
+
+TEST_F(Windows, ScreenReadersHearTheCoverAsAWindowAndTheMatchBoxByItsName)
+{
+    QAccessibleInterface *c = QAccessible::queryAccessibleInterface(cover);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->role(), QAccessible::Window);
+    EXPECT_EQ(c->text(QAccessible::Name), Caption);
+    Form1 *f = enter();
+    f->Combo1->setCurrentIndex(1);
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(f->Combo1);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->role(), QAccessible::ComboBox);
+    EXPECT_EQ(box->text(QAccessible::Name), QStringLiteral("匹配方式"));
+    EXPECT_EQ(box->text(QAccessible::Value), QStringLiteral("相似匹配"));
+    // The item list stays reachable from the box.
+    ASSERT_EQ(box->childCount(), 1);
+    EXPECT_EQ(box->child(0)->object(), f->Combo1->view());
+}
+
+TEST_F(Windows, LinksTakeTheThemesLinkColour)
+{
+    const DarkTheme dark;
+    frmAbout about;
+    for (QWidget *w : std::initializer_list<QWidget *>{cover->Label3, about.Label10, about.Label2, about.Label7, about.Line2}) {
+        w->ensurePolished();
+        EXPECT_EQ(w->palette().color(w->foregroundRole()).name(), dark.palette.color(QPalette::Link).name())
+            << qPrintable(w->objectName());
+    }
+}
+
+// Blurred artwork on 1.5x and 2x screens came from 1x bitmaps scaled up.
+TEST(Appearance, ArtworkIsDrawnAtTheScreensPixelRatio)
+{
+    const QSize banner = Appearance::coverPicture(1).size();
+    for (qreal dpr : {1.5, 2.0}) {
+        const QPixmap cover = Appearance::coverPicture(dpr);
+        EXPECT_EQ(cover.devicePixelRatio(), dpr);
+        EXPECT_EQ(cover.size(), banner * dpr);
+        const QPixmap about = Appearance::appIconPixmap(48, dpr);
+        EXPECT_EQ(about.devicePixelRatio(), dpr);
+        EXPECT_EQ(about.size(), QSize(48, 48) * dpr);
+    }
+    // The largest window icon too, as docks and task switchers show it.
+    const QPixmap window = Appearance::appIcon().pixmap(QSize(128, 128), 2.0);
+    EXPECT_EQ(window.devicePixelRatio(), 2.0);
+    EXPECT_EQ(window.size(), QSize(256, 256));
 }

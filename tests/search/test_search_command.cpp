@@ -129,7 +129,10 @@ TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickStopsIt)
         for (int i = 0; i < 20; ++i)
             t.file(QStringLiteral("d%1/f%2.txt").arg(d).arg(i));
     QString captionWhileRunning, busyCaption;
+    QColor textWhileRunning;
     bool panelShown = false;
+    // On a dark theme the yellow stop button must not keep the theme's light text.
+    const DarkTheme dark;
     bool refusedSort = false;
     // At the walk's first turns: look at the window, try to sort, then stop.
     int turn = 0;
@@ -137,6 +140,7 @@ TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickStopsIt)
     QObject::connect(&poll, &QTimer::timeout, form, [&] {
         if (++turn == 1) {
             captionWhileRunning = form->Command1->text();
+            textWhileRunning = form->Command1->palette().color(QPalette::ButtonText);
             busyCaption = form->Label3->text();
             panelShown = form->PicProgress->isVisible();
             form->ListView1->headerClicked(1);
@@ -148,6 +152,7 @@ TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickStopsIt)
     search(t.root(), QString(), 0, true);
     poll.stop();
     EXPECT_EQ(captionWhileRunning, QStringLiteral("停止搜索"));
+    EXPECT_LT(textWhileRunning.lightness(), 80) << qPrintable(textWhileRunning.name());
     EXPECT_EQ(busyCaption, QStringLiteral("正在搜索文件夹和文件..."));
     EXPECT_TRUE(panelShown);
     EXPECT_TRUE(refusedSort);

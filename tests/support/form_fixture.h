@@ -7,11 +7,33 @@
 #include "shell/dialogs.h"
 
 #include <QAbstractItemModelTester>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QPalette>
 #include <gtest/gtest.h>
 
 #include "support/qt_printers.h"
+
+// The application under a dark desktop theme while the object lives.
+struct DarkTheme {
+    DarkTheme()
+    {
+        palette = QPalette(QColor(0x35, 0x35, 0x35));
+        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            palette.setColor(role, QColor(0xee, 0xee, 0xee));
+        palette.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+        palette.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
+        QApplication::setPalette(palette);
+        QCoreApplication::processEvents(); // open windows hear of it through the event loop
+    }
+    ~DarkTheme()
+    {
+        QApplication::setPalette(before);
+        QCoreApplication::processEvents();
+    }
+    const QPalette before = QApplication::palette();
+    QPalette palette;
+};
 
 // A freshly loaded main window over empty settings, with every box and
 // picker answered by the test seams.
