@@ -45,14 +45,25 @@ public:
     template <typename Body> void eachTickedRow(ResultModel &model, Body body)
     {
         const int n = model.rowCount();
-        for (int i = 0; i < n; ++i) {
-            m_f.setProgressValue(i + 1);
+        m_row = 0;
+        for (int step = 1; step <= n; ++step, ++m_row) {
+            m_f.setProgressValue(step);
             QCoreApplication::processEvents();
             if (m_f.closePending())
                 return;
-            if (i < model.rowCount() && model.row(i).checked)
-                body(i, model.row(i));
+            if (m_row < model.rowCount() && model.row(m_row).checked)
+                body(m_row, model.row(m_row));
         }
+    }
+    // Drops another row whose file is gone. The rows after it move up; the
+    // run still reaches each of them once.
+    void dropRow(ResultModel &model, int r)
+    {
+        std::vector<char> mask(static_cast<size_t>(r) + 1, 0);
+        mask.back() = 1;
+        model.removeRowsMarked(mask);
+        if (r < m_row)
+            --m_row;
     }
     // Returns whether the window stays, so that a final notice makes sense.
     bool finish()
@@ -64,6 +75,7 @@ public:
 private:
     Form1 &m_f;
     BusyGuard m_busy;
+    int m_row = 0; // the row the run is at
 };
 
 } // namespace
@@ -180,7 +192,7 @@ void RestoreCommand::click()
             model.setStatus(i, QStringLiteral("替换文件不存在"));
             return;
         }
-        if (latest.compare(backupName, Qt::CaseInsensitive) != 0) {
+        if (!SameFileName(latest, backupName)) {
             model.setStatus(i, QStringLiteral("不是最近替换"));
             return;
         }
@@ -191,9 +203,14 @@ void RestoreCommand::click()
             return;
         }
         names.renamed(folder, backupName, original);
+        // The name was free, so a row still keyed by it names a file that is
+        // gone: the restored row takes the key over and that row goes.
+        const int stale = model.findKey(target);
         model.setFileName(i, original);
         model.setStatus(i, QStringLiteral("已经恢复"));
         更新文件大小修改日期(model, i);
+        if (stale >= 0)
+            run.dropRow(model, stale);
     });
     const bool stays = run.finish();
     if (stays)

@@ -34,7 +34,7 @@ TEST(BackupName, TheStampMustBeANumber)
     EXPECT_TRUE(是替换后文件格式(QStringLiteral("a[ 1234567890123替换备份]")));
 }
 
-TEST(MostRecentBackup, NewestStampWinsWhateverTheLetterCase)
+TEST(MostRecentBackup, NewestStampWins)
 {
     TempTree t;
     t.file(QStringLiteral("a.txt"));
@@ -43,19 +43,45 @@ TEST(MostRecentBackup, NewestStampWinsWhateverTheLetterCase)
     t.file(QStringLiteral("a.txt[20250101000000恢复备份]"));
     t.file(QStringLiteral("b.txt[20260101000000替换备份]"));
     EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt")), QStringLiteral("a.txt[20240101000000替换备份]"));
-    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("A.TXT")), QStringLiteral("a.txt[20240101000000替换备份]"));
     EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("c.txt")), QString());
     EXPECT_EQ(最近一次替换后文件名(t.path(QStringLiteral("missing")), QStringLiteral("a.txt")), QString());
 }
 
-TEST(MostRecentBackup, ALongerNameSharingThePrefixQualifiesToo)
+TEST(MostRecentBackup, OnlyBackupsOfTheWholeNameCount)
 {
     TempTree t;
+    // The longer name's backups are newer and sort last.
+    const QList<std::pair<const char *, const char *>> pairs = {
+        {"report.doc", "report.docx"}, {"page.htm", "page.html"}, {"sheet.xls", "sheet.xlsx"}};
+    for (const auto &[shorter, longer] : pairs) {
+        t.file(QString::fromUtf8(shorter) + QStringLiteral("[20230101000000替换备份]"));
+        t.file(QString::fromUtf8(longer) + QStringLiteral("[20240101000000替换备份]"));
+    }
+    for (const auto &[shorter, longer] : pairs) {
+        EXPECT_EQ(最近一次替换后文件名(t.root(), QString::fromUtf8(shorter)),
+                  QString::fromUtf8(shorter) + QStringLiteral("[20230101000000替换备份]"));
+        EXPECT_EQ(最近一次替换后文件名(t.root(), QString::fromUtf8(longer)),
+                  QString::fromUtf8(longer) + QStringLiteral("[20240101000000替换备份]"));
+    }
     t.file(QStringLiteral("a.txt.old[20230101000000替换备份]"));
-    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt")), QStringLiteral("a.txt.old[20230101000000替换备份]"));
-    // Then the sort order decides: "." sorts before "[", so a.txt's own backup is last.
+    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt")), QString());
+}
+
+TEST(MostRecentBackup, LetterCaseCountsAsThePlatformCountsIt)
+{
+    TempTree t;
     t.file(QStringLiteral("a.txt[20220101000000替换备份]"));
-    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt")), QStringLiteral("a.txt[20220101000000替换备份]"));
+    t.file(QStringLiteral("A.TXT[20240101000000替换备份]"));
+    t.file(QStringLiteral("a.txt[20230101000000替换备份]"));
+#ifdef Q_OS_WIN
+    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt")), QStringLiteral("A.TXT[20240101000000替换备份]"));
+    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("A.txt")), QStringLiteral("A.TXT[20240101000000替换备份]"));
+#else
+    // Two files, each with its own backups.
+    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt")), QStringLiteral("a.txt[20230101000000替换备份]"));
+    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("A.TXT")), QStringLiteral("A.TXT[20240101000000替换备份]"));
+    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("A.txt")), QString());
+#endif
 }
 
 TEST(MostRecentBackup, TheCacheFollowsRenames)

@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,6 +68,28 @@ protected:
         if (dialog)
             ModalDialog::setNextScript([dialog](QDialog &d) { dialog(static_cast<Form2 &>(d)); });
         form->action(QStringLiteral("menu恢复最近一次被替换的文件"))->trigger();
+    }
+    // Closes the window once the run has written its first outcome; the run
+    // must end there, quietly, and the window then close and save.
+    void closeAtFirstOutcome(const std::function<void()> &run)
+    {
+        QPointer<Form1> guard = form;
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(form->model(), &QAbstractItemModel::dataChanged, form,
+                         [this](const QModelIndex &from, const QModelIndex &, const QList<int> &roles) {
+                             if (from.column() == ResultModel::StatusColumn && roles.contains(Qt::DisplayRole))
+                                 form->close();
+                         });
+        run();
+        EXPECT_EQ(MessageBox::history().size(), 1) << "only the question; no notice for a closed window";
+        for (int i = 0; i < 3 && guard; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        EXPECT_TRUE(guard.isNull());
+        form = nullptr;
+        EXPECT_FALSE(appState().IsWorking);
+        EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), t.root());
     }
     TempTree t;
     QString master;
@@ -256,6 +279,48 @@ TEST_F(ReplaceTest, OnlyTheMostRecentBackupIsRestored)
     EXPECT_FALSE(QFile::exists(t.path(QStringLiteral("a/report.doc"))));
 }
 
+TEST_F(ReplaceTest, BackupsOfSimilarNamesDoNotHideEachOther)
+{
+    const QString doc = t.file(QStringLiteral("a/report.doc[20230101000000替换备份]"), "doc");
+    const QString docx = t.file(QStringLiteral("a/report.docx[20240101000000替换备份]"), "docx");
+    const QString lower = t.file(QStringLiteral("a/n.txt[20230101000000替换备份]"), "lower");
+    const QString upper = t.file(QStringLiteral("a/N.TXT[20240101000000替换备份]"), "upper");
+    listAll();
+    for (const QString &p : {doc, docx, lower, upper})
+        tick(p);
+    restore([](Form2 &d) { choose(d, false); });
+    EXPECT_EQ(TempTree::read(t.path(QStringLiteral("a/report.doc"))), "doc");
+    EXPECT_EQ(TempTree::read(t.path(QStringLiteral("a/report.docx"))), "docx");
+#ifndef Q_OS_WIN
+    EXPECT_EQ(TempTree::read(t.path(QStringLiteral("a/n.txt"))), "lower");
+    EXPECT_EQ(TempTree::read(t.path(QStringLiteral("a/N.TXT"))), "upper");
+    EXPECT_EQ(status(t.path(QStringLiteral("a/n.txt"))), QStringLiteral("已经恢复"));
+#endif
+}
+
+TEST_F(ReplaceTest, ARestoredRowTakesOverTheRowOfAVanishedFile)
+{
+    const QString gone = t.file(QStringLiteral("a/report.doc"), "replaced");
+    const QString backup = t.file(QStringLiteral("a/report.doc[20240101000000替换备份]"), "backup");
+    const QString later = t.file(QStringLiteral("a/zz.doc[20240101000000替换备份]"), "later");
+    listAll();
+    form->model()->sortRows(ResultModel::NameColumn, Qt::AscendingOrder);
+    ASSERT_LT(rowOf(gone), rowOf(backup)) << "the vanished row comes first, so dropping it moves the rest up";
+    tick(backup);
+    tick(later);
+    const int rows = form->model()->rowCount();
+    QFile::remove(gone);
+    restore([](Form2 &d) { choose(d, false); });
+    EXPECT_EQ(form->model()->rowCount(), rows - 1);
+    int keyedGone = 0;
+    for (int r = 0; r < form->model()->rowCount(); ++r)
+        keyedGone += form->model()->key(r) == gone;
+    EXPECT_EQ(keyedGone, 1);
+    EXPECT_EQ(status(gone), QStringLiteral("已经恢复"));
+    EXPECT_EQ(TempTree::read(gone), "backup");
+    EXPECT_EQ(status(t.path(QStringLiteral("a/zz.doc"))), QStringLiteral("已经恢复")) << "no row is passed over";
+}
+
 TEST_F(ReplaceTest, RenameChoiceSetsTheStandingFileAsideEvenWhenNothingIsRestored)
 {
     const QString orphan = t.file(QStringLiteral("b/x.doc[20230101000000替换备份]"), "orphan");
@@ -310,4 +375,33 @@ TEST_F(ReplaceTest, MasterFileComesFromThePicker)
     // Cancelled: the text stays.
     QTest::mouseClick(form->Command2, Qt::LeftButton);
     EXPECT_EQ(form->Text3->text(), master);
+}
+
+TEST_F(ReplaceTest, ClosingTheWindowStopsAReplacementOrARestoreBeforeItsNextRow)
+{
+    QStringList targets, backups;
+    for (int i = 0; i < 4; ++i) {
+        targets << t.file(QStringLiteral("t%1/report.doc").arg(i), "old");
+        backups << t.file(QStringLiteral("b%1/x.doc[20240101000000替换备份]").arg(i), "backup");
+    }
+    listAll();
+    for (const QString &p : targets)
+        tick(p);
+    closeAtFirstOutcome([this] { replace(); });
+    int replaced = 0;
+    for (const QString &p : targets)
+        replaced += TempTree::read(p) == "MASTER";
+    EXPECT_EQ(replaced, 1);
+
+    form = new Form1;
+    form->loadForm();
+    form->show();
+    listAll();
+    for (const QString &p : backups)
+        tick(p);
+    closeAtFirstOutcome([this] { restore([](Form2 &d) { choose(d, false); }); });
+    int restored = 0;
+    for (const QString &p : backups)
+        restored += !QFile::exists(p);
+    EXPECT_EQ(restored, 1);
 }

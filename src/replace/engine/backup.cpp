@@ -46,6 +46,15 @@ QString 替换前文件名(const QString &fileName)
     return 是替换后文件格式(fileName) ? fileName.left(fileName.size() - BackupSuffixLength) : QString();
 }
 
+bool SameFileName(QStringView a, QStringView b)
+{
+#ifdef Q_OS_WIN
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+#else
+    return a == b;
+#endif
+}
+
 QStringList FolderNames::list(const QString &folder)
 {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
@@ -77,15 +86,22 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
         return QString();
     FolderNames local;
     const QStringList &names = (cache ? cache : &local)->names(folder);
-    // The stamp is fixed-width and most significant first: the newest backup
-    // of a name sorts last.
-    for (qsizetype i = names.size() - 1; i >= 0; --i) {
-        const QString &s = names.at(i);
-        if (s.endsWith(ReplaceTag) && 是替换后文件格式(s)
-            && QStringView(s).left(name.size()).compare(name, Qt::CaseInsensitive) == 0)
-            return s;
+    // The names that begin with name + "[" in any letter case stand together
+    // in the list; of those, only a backup of name itself counts, so that the
+    // backups of report.docx never hide those of report.doc.
+    const QString start = name + QLatin1Char('[');
+    QString newest;
+    for (auto it = std::lower_bound(names.begin(), names.end(), start, lessIgnoringCase);
+         it != names.end() && it->startsWith(start, Qt::CaseInsensitive); ++it) {
+        const QString &s = *it;
+        if (s.size() != name.size() + BackupSuffixLength || !s.endsWith(ReplaceTag) || !是替换后文件格式(s)
+            || !SameFileName(QStringView(s).left(name.size()), name))
+            continue;
+        // The stamp is most significant first; the name's letter case has no say.
+        if (newest.isEmpty() || QStringView(s).right(BackupSuffixLength).compare(QStringView(newest).right(BackupSuffixLength)) > 0)
+            newest = s;
     }
-    return QString();
+    return newest;
 }
 
 bool 文件替换及备份(const QString &target, const QString &master, int noBackup)

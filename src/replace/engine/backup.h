@@ -11,6 +11,9 @@ inline constexpr int BackupSuffixLength = 20;
 
 bool 是替换后文件格式(const QString &fileName);
 QString 替换前文件名(const QString &fileName);
+// Whether two names in one folder name the same file: letter case counts
+// except on Windows.
+bool SameFileName(QStringView a, QStringView b);
 
 // The file names of folders, listed once and kept true as a run renames
 // files, so that a run over many rows lists each folder only once.
@@ -27,7 +30,8 @@ private:
     QHash<QString, QStringList> m_folders;
 };
 
-// The most recent replacement backup of name in folder ("" when none).
+// The most recent replacement backup of name in folder ("" when none): the
+// latest stamp among the backups whose name before the suffix is name.
 QString 最近一次替换后文件名(const QString &folder, const QString &name, FolderNames *cache = nullptr);
 
 // Replaces target with a copy of master after keeping the old file under its
