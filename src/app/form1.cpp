@@ -390,7 +390,7 @@ void Form1::loadForm()
     // After Text2 was restored: a remembered name does not narrow the scan
     // until the user edits or clicks the box.
     m_search.SearchExtension.clear();
-    appState().RestoreConflictChoice = QStringLiteral("跳过");
+    appState().RestoreConflictChoice = RestoreChoice::Skip;
     if (auto v = Settings::toWholeNumber(
             Settings::read(Settings::OptionSection, Settings::NoBackupKey, QStringLiteral("0"))))
         appState().NoBackupBeforeReplace = *v;

@@ -35,7 +35,7 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
 
     // The dialog remembers the last decision while the program runs; after a
     // cancel it offers to skip.
-    (appState().RestoreConflictChoice == QStringLiteral("重命名") ? Option2 : Option1)->setChecked(true);
+    (appState().RestoreConflictChoice == RestoreChoice::Rename ? Option2 : Option1)->setChecked(true);
 
     connect(Command1, &QPushButton::clicked, this, &Form2::确定);
     connect(Command2, &QPushButton::clicked, this, &Form2::取消);
@@ -43,13 +43,13 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
 
 void Form2::确定()
 {
-    appState().RestoreConflictChoice = Option1->isChecked() ? QStringLiteral("跳过") : QStringLiteral("重命名");
+    appState().RestoreConflictChoice = Option1->isChecked() ? RestoreChoice::Skip : RestoreChoice::Rename;
     accept();
 }
 
 void Form2::取消()
 {
-    appState().RestoreConflictChoice = QStringLiteral("取消");
+    appState().RestoreConflictChoice = RestoreChoice::Cancel;
     reject();
 }
 

@@ -152,7 +152,7 @@ void RestoreCommand::click()
     if (!MessageBox::ask(&f, QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？")))
         return;
     Form2::showModal(&f);
-    if (app.RestoreConflictChoice == QStringLiteral("取消"))
+    if (app.RestoreConflictChoice == RestoreChoice::Cancel)
         return;
 
     ResultModel &model = *f.model();
@@ -169,7 +169,7 @@ void RestoreCommand::click()
         const QString folder = row.folder;
         const QString target = folder.endsWith(sep) ? folder + original : folder + sep + original;
         if (FileExists(target)) {
-            if (app.RestoreConflictChoice == QStringLiteral("跳过")) {
+            if (app.RestoreConflictChoice == RestoreChoice::Skip) {
                 model.setStatus(i, QStringLiteral("已存在，跳过"));
                 return;
             }
