@@ -9,6 +9,7 @@
 #include <cstring>
 
 #ifndef Q_OS_WIN
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
@@ -287,10 +288,6 @@ bool copyData(int in, int out, off_t size)
     }
 }
 
-} // namespace
-
-namespace {
-
 // Removes the staged copies that runs killed midway left in folder, once per
 // folder and process. A live run holds a lock on each of its copies from
 // before the copy has a name until the name is gone, so only copies whose
@@ -357,7 +354,7 @@ int createStaged(const QString &folder, QString *named)
 // Names a complete nameless copy.
 bool nameStaged(int fd, const QString &folder, QString *name)
 {
-    static bool emptyPath = true; // needs a privilege; /proc does not
+    static std::atomic<bool> emptyPath = true; // needs a privilege; /proc does not
     char self[32];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
