@@ -379,6 +379,10 @@ void killDuringBatches(int trials, const QString &under = QString())
             EXPECT_EQ(inodes.size(), 1) << "trial " << trial << " file " << i;
         }
         killedMidway += replaced > 0 && replaced < files;
+        // A busy machine makes the first batch a poor measure: kills that
+        // come too late narrow the span.
+        if (replaced == files)
+            batchMicros = qMax<qint64>(batchMicros * 3 / 4, 1000);
         int staged = 0;
         for (int d = 0; d < 4; ++d)
             staged += stagedIn(t->path(QStringLiteral("d%1").arg(d))).size();
@@ -391,7 +395,8 @@ void killDuringBatches(int trials, const QString &under = QString())
     }
     // The kills must really have landed inside the batch.
     EXPECT_GE(killedMidway, trials / 5);
-    std::printf("%d of %d kills left a staged copy, each removed by the next run\n", leftStaged, trials - 1);
+    std::printf("%d of %d kills landed midway; %d left a staged copy, each removed by the next run\n", killedMidway,
+                trials - 1, leftStaged);
 }
 
 // A FAT file system in a file, mounted through a loop device: no hard links,
