@@ -5,7 +5,7 @@ install_deps() {
   local pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libglib2.0-dev
               libgl-dev qt6-translations-l10n fonts-noto-cjk adwaita-icon-theme shared-mime-info)
   case "$kind" in
-    test) pkgs+=(libgtest-dev dbus dbus-x11 python3) ;;
+    test) pkgs+=(libgtest-dev dbus dbus-x11 python3 dosfstools) ;;
     bench) pkgs+=(findutils) ;;
     shot) pkgs+=(xvfb xauth) ;;
   esac

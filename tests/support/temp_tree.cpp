@@ -6,6 +6,7 @@
 #include <utime.h>
 
 TempTree::TempTree() = default;
+TempTree::TempTree(const QString &under) : m_dir(under + QStringLiteral("/treeXXXXXX")) {}
 
 QString TempTree::file(const QString &relative, const QByteArray &content)
 {

@@ -31,6 +31,37 @@ QString folderOf(const QString &path)
 
 QString nameOf(const QString &path) { return path.mid(path.lastIndexOf(QDir::separator()) + 1); }
 
+// Without hard links. The copy takes the backup name, then trades places
+// with the target in one step; the old file thus always has the target's
+// name or the backup name, never the staging name that clean-up removes.
+bool replaceWithoutLinks(const QString &target, const QString &staged, const QString &backup)
+{
+    if (!FileOps::renameNoReplace(staged, backup)) {
+        FileOps::remove(staged);
+        return false;
+    }
+    bool noExchange = false;
+    if (FileOps::exchange(backup, target, &noExchange))
+        return true;
+    // The backup name still holds the copy.
+    if (!noExchange || !FileOps::renameNoReplace(backup, staged)) {
+        FileOps::remove(backup);
+        return false;
+    }
+    // Nor an exchange: rename aside, then the new file in; the target name
+    // is empty for that one rename. Undone on failure.
+    if (!FileOps::renameNoReplace(target, backup)) {
+        FileOps::remove(staged);
+        return false;
+    }
+    if (!FileOps::moveIntoPlace(staged, target, false)) {
+        FileOps::renameNoReplace(backup, target);
+        FileOps::remove(staged);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool 是替换后文件格式(const QString &fileName)
@@ -124,9 +155,10 @@ bool ReplaceKnownFiles(const QString &target, const FileOps::FileState &targetSt
         return false;
 
     // The new content is complete on disk before the old file is touched.
-    const QString staged = FileOps::copyToNewFile(master, folderOf(target));
-    if (staged.isEmpty())
+    const FileOps::StagedCopy copy = FileOps::copyToNewFile(master, folderOf(target));
+    if (copy.isEmpty())
         return false;
+    const QString &staged = copy.path();
 
     if (noBackup == 1) {
         // The trash refused: the old file stays as it is.
@@ -160,17 +192,7 @@ bool ReplaceKnownFiles(const QString &target, const FileOps::FileState &targetSt
         FileOps::remove(staged);
         return false;
     }
-    // Without hard links: rename aside, then the new file in, undoing on failure.
-    if (!FileOps::renameNoReplace(target, backup)) {
-        FileOps::remove(staged);
-        return false;
-    }
-    if (!FileOps::renameNoReplace(staged, target)) {
-        FileOps::renameNoReplace(backup, target);
-        FileOps::remove(staged);
-        return false;
-    }
-    return true;
+    return replaceWithoutLinks(target, staged, backup);
 }
 
 QString 文件恢复备份(const QString &path)

@@ -4,12 +4,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
+#include <cctype>
+#include <cstring>
 
 #ifndef Q_OS_WIN
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <mutex>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,7 +30,50 @@ void setError(int *error, int value)
     if (error)
         *error = value;
 }
+
+Faults g_faults;
+
+// ".~sn" + 8 lowercase hex digits + ".tmp", nothing else.
+bool stagedName(const char *name)
+{
+    if (std::strncmp(name, ".~sn", 4) != 0 || std::strlen(name) != 16 || std::strcmp(name + 12, ".tmp") != 0)
+        return false;
+    for (int i = 4; i < 12; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i])) && (name[i] < 'a' || name[i] > 'f'))
+            return false;
+    return true;
+}
+
+QString newStagedName(const QString &folder)
+{
+    return QDir(folder).filePath(
+        QStringLiteral(".~sn%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+}
 } // namespace
+
+void setFaults(const Faults &faults) { g_faults = faults; }
+
+bool isStagedName(const QString &fileName) { return stagedName(fileName.toLatin1().constData()); }
+
+StagedCopy &StagedCopy::operator=(StagedCopy &&other) noexcept
+{
+    if (this != &other) {
+        this->~StagedCopy();
+        m_path = other.m_path;
+        m_lock = other.m_lock;
+        other.m_lock = -1;
+    }
+    return *this;
+}
+
+StagedCopy::~StagedCopy()
+{
+#ifndef Q_OS_WIN
+    if (m_lock >= 0)
+        ::close(m_lock);
+#endif
+    m_lock = -1;
+}
 
 #ifdef Q_OS_WIN
 
@@ -59,22 +109,29 @@ bool makeOwnerWritable(const QString &path)
     return f.exists() && f.setPermissions(f.permissions() | QFileDevice::WriteOwner);
 }
 
-QString copyToNewFile(const QString &source, const QString &folder, int *error)
+StagedCopy copyToNewFile(const QString &source, const QString &folder, int *error)
 {
-    const QString temp = QDir(folder).filePath(QStringLiteral("~sn%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    const QString temp = newStagedName(folder);
     if (!QFile::copy(source, temp)) {
         setError(error, 5);
-        return QString();
+        return StagedCopy();
     }
     makeOwnerWritable(temp);
-    return temp;
+    return StagedCopy(temp, -1);
 }
 
-bool moveIntoPlace(const QString &staged, const QString &target, int *error)
+bool moveIntoPlace(const QString &staged, const QString &target, bool overwrite, int *error)
 {
-    const bool ok = QFile::remove(target) && QFile::rename(staged, target);
+    const bool ok = (overwrite ? QFile::remove(target) : !QFileInfo::exists(target)) && QFile::rename(staged, target);
     setError(error, ok ? 0 : 5);
     return ok;
+}
+
+bool exchange(const QString &, const QString &, bool *unsupported, int *error)
+{
+    *unsupported = true;
+    setError(error, 0);
+    return false;
 }
 
 bool linkNoReplace(const QString &, const QString &, bool *unsupported, int *error)
@@ -90,6 +147,15 @@ bool remove(const QString &path) { return QFile::remove(path); }
 
 namespace {
 QByteArray local(const QString &path) { return QFile::encodeName(path); }
+
+int linkFile(const char *from, const char *to)
+{
+    if (g_faults.noLink) {
+        errno = EPERM;
+        return -1;
+    }
+    return ::link(from, to);
+}
 } // namespace
 
 bool renameNoReplace(const QString &from, const QString &to, int *error)
@@ -105,7 +171,7 @@ bool renameNoReplace(const QString &from, const QString &to, int *error)
     }
     // The file system cannot rename without replacing: a second name that
     // cannot exist twice, then the old name goes.
-    if (::link(f.constData(), t.constData()) == 0) {
+    if (linkFile(f.constData(), t.constData()) == 0) {
         if (::unlink(f.constData()) != 0) {
             const int e = errno;
             ::unlink(t.constData());
@@ -154,12 +220,21 @@ bool sameFile(const QString &a, const QString &b) { return stateOf(a).sameFileAs
 bool makeOwnerWritable(const QString &path)
 {
     const QByteArray p = local(path);
-    struct stat st;
-    if (::stat(p.constData(), &st) != 0)
+    // Held without following a link, so the mode changed is the one looked at.
+    const int fd = ::open(p.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    if (st.st_mode & S_IWUSR)
-        return true;
-    return ::chmod(p.constData(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && !S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) {
+        char self[32];
+        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+        ok = ::chmod(self, (st.st_mode & 07777) | S_IWUSR) == 0;
+        if (!ok && errno == ENOENT) // no /proc
+            ok = ::chmod(p.constData(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    }
+    ::close(fd);
+    return ok;
 }
 
 namespace {
@@ -213,35 +288,113 @@ bool copyData(int in, int out, off_t size)
     }
 }
 
+// Removes the staged copies that runs killed midway left in folder, once per
+// folder and process. A live run holds a lock on each of its copies from
+// before the copy has a name until the name is gone, so only copies whose
+// owner is dead can be locked here.
+void removeStaleCopies(const QByteArray &folder)
+{
+    static std::mutex mutex;
+    static QSet<QByteArray> done;
+    {
+        const std::lock_guard<std::mutex> hold(mutex);
+        if (done.contains(folder))
+            return;
+        done.insert(folder);
+    }
+    DIR *d = ::opendir(folder.constData());
+    if (!d)
+        return;
+    const int dir = ::dirfd(d);
+    while (const struct dirent *e = ::readdir(d)) {
+        if (!stagedName(e->d_name) || (e->d_type != DT_REG && e->d_type != DT_UNKNOWN))
+            continue;
+        const int fd = ::openat(dir, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held, named;
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+            && ::fstatat(dir, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev
+            && named.st_ino == held.st_ino)
+            ::unlinkat(dir, e->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(d);
+}
+
+// A nameless file in folder where the file system has them, else a new
+// hidden one; locked either way before anyone can see it.
+int createStaged(const QString &folder, QString *named)
+{
+    if (!g_faults.noTmpFile) {
+        const int fd = ::open(local(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::flock(fd, LOCK_EX);
+            return fd;
+        }
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *named = newStagedName(folder);
+        const int fd = ::open(local(*named).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return -1;
+        }
+        // Another instance's clean-up may have taken it between the two calls.
+        struct stat st;
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
+            return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Names a complete nameless copy.
+bool nameStaged(int fd, const QString &folder, QString *name)
+{
+    static std::atomic<bool> emptyPath = true; // needs a privilege; /proc does not
+    char self[32];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = newStagedName(folder);
+        const QByteArray n = local(*name);
+        if (emptyPath && ::linkat(fd, "", AT_FDCWD, n.constData(), AT_EMPTY_PATH) == 0)
+            return true;
+        if (emptyPath && errno != EEXIST)
+            emptyPath = false;
+        if (!emptyPath && ::linkat(AT_FDCWD, self, AT_FDCWD, n.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
 } // namespace
 
-QString copyToNewFile(const QString &source, const QString &folder, int *error)
+StagedCopy copyToNewFile(const QString &source, const QString &folder, int *error)
 {
     const int in = ::open(local(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         setError(error, errno);
-        return QString();
+        return StagedCopy();
     }
     struct stat st;
     if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         setError(error, errno ? errno : EINVAL);
         ::close(in);
-        return QString();
+        return StagedCopy();
     }
+    removeStaleCopies(local(folder));
     // A short hidden name: it must fit even beside a name of the longest length.
     QString temp;
-    int out = -1;
-    for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
-        temp = QDir(folder).filePath(
-            QStringLiteral(".~sn%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        out = ::open(local(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (out < 0 && errno != EEXIST)
-            break;
-    }
+    const int out = createStaged(folder, &temp);
     if (out < 0) {
         setError(error, errno);
         ::close(in);
-        return QString();
+        return StagedCopy();
     }
     bool ok = copyData(in, out, st.st_size);
     int e = ok ? 0 : errno;
@@ -254,31 +407,64 @@ QString copyToNewFile(const QString &source, const QString &folder, int *error)
         ok = false;
         e = errno;
     }
+    if (ok && temp.isEmpty() && !nameStaged(out, folder, &temp)) {
+        ok = false;
+        e = errno;
+    }
+    // The lock outlives this descriptor, whose close may report a late write error.
+    const int lock = ::dup(out);
     if (::close(out) != 0 && ok) {
         ok = false;
         e = errno;
     }
     ::close(in);
     if (!ok) {
-        ::unlink(local(temp).constData());
+        if (!temp.isEmpty())
+            ::unlink(local(temp).constData());
+        if (lock >= 0)
+            ::close(lock);
         setError(error, e);
-        return QString();
+        return StagedCopy();
     }
     setError(error, 0);
-    return temp;
+    return StagedCopy(temp, lock);
 }
 
-bool moveIntoPlace(const QString &staged, const QString &target, int *error)
+bool moveIntoPlace(const QString &staged, const QString &target, bool overwrite, int *error)
 {
-    const bool ok = ::rename(local(staged).constData(), local(target).constData()) == 0;
-    setError(error, ok ? 0 : errno);
+    if (g_faults.moveInFails) {
+        setError(error, EIO);
+        return false;
+    }
+    const QByteArray s = local(staged), t = local(target);
+    const bool ok = overwrite ? ::rename(s.constData(), t.constData()) == 0
+                              : renameNoReplace(staged, target, error);
+    if (overwrite)
+        setError(error, ok ? 0 : errno);
     return ok;
+}
+
+bool exchange(const QString &a, const QString &b, bool *unsupported, int *error)
+{
+    *unsupported = g_faults.noExchange;
+    if (g_faults.noExchange || g_faults.moveInFails) {
+        setError(error, g_faults.noExchange ? EINVAL : EIO);
+        return false;
+    }
+    if (::renameat2(AT_FDCWD, local(a).constData(), AT_FDCWD, local(b).constData(), RENAME_EXCHANGE) == 0) {
+        setError(error, 0);
+        return true;
+    }
+    const int e = errno;
+    *unsupported = e == EINVAL || e == ENOSYS || e == EOPNOTSUPP;
+    setError(error, e);
+    return false;
 }
 
 bool linkNoReplace(const QString &from, const QString &to, bool *unsupported, int *error)
 {
     *unsupported = false;
-    if (::link(local(from).constData(), local(to).constData()) == 0) {
+    if (linkFile(local(from).constData(), local(to).constData()) == 0) {
         setError(error, 0);
         return true;
     }
