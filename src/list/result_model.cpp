@@ -1,6 +1,7 @@
 #include "list/result_model.h"
 
 #include "search/found_file.h"
+#include "shell/file_system.h"
 #include "shell/file_texts.h"
 
 #include <QDir>
@@ -200,6 +201,9 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     const ResultRow &r = row(index.row());
     switch (role) {
     case Qt::DisplayRole:
+        // The key keeps a name's bytes; the user sees what can be shown.
+        if (index.column() == NameColumn || index.column() == FolderColumn)
+            return ShownFileName(cellText(r, index.column()));
         return cellText(r, index.column());
     case Qt::CheckStateRole:
         if (index.column() == StatusColumn)

@@ -1,6 +1,7 @@
 #include "replace/file_facts.h"
 
 #include "list/result_model.h"
+#include "shell/file_system.h"
 #include "shell/file_texts.h"
 
 #include <QFile>
@@ -26,7 +27,7 @@ FileFacts ReadFileFacts(const QString &path)
     f.timeText = TimeText(fi.lastModified());
 #else
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+    if (::stat(EncodeFileName(path).constData(), &st) != 0) {
         // Only a missing entry is "missing"; a refused look-up is an error.
         f.state = (errno == ENOENT || errno == ENOTDIR) ? FileFacts::State::Missing : FileFacts::State::Unreadable;
         return f;
@@ -49,7 +50,7 @@ QString 计算文件的文件名大小修改日期(const QString &path)
     case FileFacts::State::Unreadable: return QStringLiteral(" 计算出错");
     case FileFacts::State::Ok: break;
     }
-    return f.name + QLatin1Char(' ') + f.sizeText + QStringLiteral("KB ") + f.timeText;
+    return ShownFileName(f.name) + QLatin1Char(' ') + f.sizeText + QStringLiteral("KB ") + f.timeText;
 }
 
 void 更新文件大小修改日期(ResultModel &model, int row)

@@ -1,5 +1,7 @@
 #include "replace/file_ops.h"
 
+#include "shell/file_system.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -89,7 +91,7 @@ bool remove(const QString &path) { return QFile::remove(path); }
 #else
 
 namespace {
-QByteArray local(const QString &path) { return QFile::encodeName(path); }
+QByteArray local(const QString &path) { return EncodeFileName(path); }
 } // namespace
 
 bool renameNoReplace(const QString &from, const QString &to, int *error)
