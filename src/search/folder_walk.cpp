@@ -31,6 +31,10 @@ QString folderPathOf(const QString &folder)
 #ifdef Q_OS_WIN
     return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
 #else
+    // The walk's own subfolder paths are clean already: no work per folder.
+    if (folder.startsWith(QLatin1Char('/')) && !folder.contains(QLatin1String("//")) && !folder.contains(QLatin1String("/."))
+        && (folder.size() == 1 || !folder.endsWith(QLatin1Char('/'))))
+        return folder;
     QString absolute = folder;
     if (!absolute.startsWith(QLatin1Char('/'))) {
         char *cwd = ::getcwd(nullptr, 0);
