@@ -128,7 +128,7 @@ void ListCommands::sendToTrash(const QString &question, const std::function<bool
         const QString key = model.key(i);
         // A file the trash refused stays listed and says so; a file gone
         // already leaves the list.
-        if (DeleteToRecycleBin(key) || !FileExists(key))
+        if (DeleteToRecycleBin(key) || !PathFound(key))
             remove[static_cast<size_t>(i)] = 1;
         else
             model.setStatus(i, QStringLiteral("删除失败"));

@@ -2,6 +2,7 @@
 
 #include "list/engine/row_order.h"
 #include "search/engine/found_file.h"
+#include "shell/engine/file_system.h"
 
 #include <QDir>
 #include <algorithm>
@@ -25,6 +26,9 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     const ResultRow &r = row(index.row());
     switch (role) {
     case Qt::DisplayRole:
+        // The key keeps a name's bytes; the user sees what can be shown.
+        if (index.column() == NameColumn || index.column() == FolderColumn)
+            return ShownFileName(r.text(index.column()));
         return r.text(index.column());
     case Qt::CheckStateRole:
         if (index.column() == StatusColumn)

@@ -33,7 +33,7 @@ void ShellActions::打开文件所在目录()
         MessageBox::critical(&m_form, QStringLiteral("文件夹不存在！"));
         return;
     }
-    if (!FileExists(row.key())) {
+    if (!FileAt(row.key())) {
         OpenFolder(row.folder); // the file is gone: its folder, nothing selected
         return;
     }
@@ -50,7 +50,7 @@ void ShellActions::copy(bool folder)
     const ResultRow &row = m_form.model()->row(r);
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(folder ? row.folder : row.key());
+    clipboard->setText(ShownFileName(folder ? row.folder : row.key()));
 }
 
 void ShellActions::复制文件路径() { copy(false); }

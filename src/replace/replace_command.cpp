@@ -168,7 +168,7 @@ void RestoreCommand::click()
         const QString original = 替换前文件名(backupName);
         const QString folder = row.folder;
         const QString target = folder.endsWith(sep) ? folder + original : folder + sep + original;
-        if (FileExists(target)) {
+        if (FileAt(target)) {
             if (app.RestoreConflictChoice == RestoreChoice::Skip) {
                 model.setStatus(i, QStringLiteral("已存在，跳过"));
                 return;

@@ -21,6 +21,18 @@ QStringList g_opened;
 bool g_openFolderResult = true;
 
 QString rootFolder() { return QDir::toNativeSeparators(QDir::rootPath()); }
+
+// A file: URL of the path's own bytes, so a name that is not UTF-8 reaches
+// the file manager as it is on disk.
+QUrl fileUrl(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return QUrl::fromLocalFile(path);
+#else
+    const QString absolute = path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+    return QUrl::fromEncoded("file://" + EncodeFileName(absolute).toPercentEncoding("/!$&'()*+,;=:@"), QUrl::StrictMode);
+#endif
+}
 } // namespace
 
 QString BrowseStartFolder(const QString &startFolder)
@@ -64,7 +76,7 @@ void OpenURL(const QString &address, bool reuseWindow)
 
 bool OpenFolder(const QString &folder)
 {
-    const QUrl url = QUrl::fromLocalFile(folder);
+    const QUrl url = fileUrl(folder);
     g_opened.append(url.toString());
     if (MessageBox::headless())
         return g_openFolderResult;
@@ -73,7 +85,8 @@ bool OpenFolder(const QString &folder)
 
 bool OpenFolderSelectItem(const QString &path)
 {
-    const QString p = path.trimmed();
+    // A path the program found: blanks at its ends belong to the name.
+    const QString &p = path;
     if (!PathFound(p))
         return false;
 #ifdef Q_OS_WIN
@@ -86,7 +99,7 @@ bool OpenFolderSelectItem(const QString &path)
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath()).toString(QUrl::FullyEncoded)}
+    call << QStringList{fileUrl(p).toString(QUrl::FullyEncoded)}
          << QString();
     // A file manager started on demand may take a moment; not longer.
     const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);

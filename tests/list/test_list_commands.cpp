@@ -1,6 +1,7 @@
 #include "list/list_commands.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
+#include "shell/engine/file_system.h"
 #include "support/form_fixture.h"
 #include "support/temp_tree.h"
 
@@ -218,6 +219,26 @@ TEST_F(ListCommandsTest, ARefusedTrashKeepsTheRowAndAVanishedFileLeavesTheList)
     EXPECT_TRUE(form->ListView1->selectionModel()->isRowSelected(form->model()->findKey(paths[0]), QModelIndex()));
     EXPECT_TRUE(QFile::exists(paths[0]));
     EXPECT_EQ(count(), QStringLiteral("文件数：2"));
+}
+
+TEST_F(ListCommandsTest, NamesEndingInBlanksOrNotUtf8AreTrashedExactlyAndShownReadably)
+{
+    const QStringList names = {QStringLiteral("notes.txt "), QStringLiteral("报告.txt\u3000"), DecodeFileName(QByteArray("bad\xff.txt")),
+                               DecodeFileName(QByteArray("bad\xc3.txt")), QStringLiteral("bad\uFFFD.txt"), QStringLiteral("notes.txt")};
+    listFiles(names);
+    ASSERT_EQ(form->model()->rowCount(), 6);
+    for (int i = 0; i < 3; ++i)
+        form->model()->setChecked(form->model()->findKey(paths[i]), true);
+    MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+    run("menu删除勾选项");
+    EXPECT_EQ(form->model()->rowCount(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(PathFound(paths[i])) << i;
+    for (int i = 3; i < 6; ++i)
+        EXPECT_EQ(TempTree::read(paths[i]), "content of " + names[i].toUtf8()) << i;
+    const int row = form->model()->findKey(paths[3]);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(form->model()->data(form->model()->index(row, ResultModel::NameColumn), Qt::DisplayRole).toString(), QStringLiteral("bad\uFFFD.txt"));
 }
 
 TEST_F(ListCommandsTest, AnEmptyListStillAsksAndWritesTheCount)

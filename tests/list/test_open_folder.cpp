@@ -2,10 +2,12 @@
 // a private session bus that this test starts.
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
+#include "shell/engine/file_system.h"
 #include "support/temp_tree.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QFile>
 #include <QMutex>
 #include <QProcess>
 #include <QSemaphore>
@@ -101,17 +103,25 @@ QString OpenFolderTest::address;
 TEST_F(OpenFolderTest, AsksTheFileManagerToShowTheFile)
 {
     TempTree t;
-    const QString file = t.file(QStringLiteral("文件 夹/a b%.txt"));
+    // Blanks at the end belong to the name; bytes that are not UTF-8 go
+    // into the URI as they are.
+    const QString file = t.file(QStringLiteral("文件 夹/a b%.txt "));
+    const QString bad = t.file(QStringLiteral("文件 夹/") + DecodeFileName(QByteArray("bad\xff.txt")));
+    t.file(QStringLiteral("文件 夹/a b%.txt"));
     ServiceThread service(address);
     service.start();
     service.waitReady();
     ASSERT_TRUE(service.registered);
-    EXPECT_TRUE(OpenFolderSelectItem(QStringLiteral("  ") + file + QStringLiteral(" ")));
+    EXPECT_TRUE(OpenFolderSelectItem(file));
+    EXPECT_TRUE(OpenFolderSelectItem(bad));
     const QStringList calls = service.fake->calls();
     service.quit();
     service.wait();
-    ASSERT_EQ(calls.size(), 1);
+    ASSERT_EQ(calls.size(), 2);
     EXPECT_EQ(QUrl(calls[0]).toLocalFile(), file);
+    EXPECT_EQ(calls[1], QStringLiteral("file://") + QString::fromLatin1(QFile::encodeName(t.root()).toPercentEncoding("/"))
+                            + QStringLiteral("/%E6%96%87%E4%BB%B6%20%E5%A4%B9/bad%FF.txt"));
+    EXPECT_FALSE(OpenFolderSelectItem(QStringLiteral(" ") + file));
     EXPECT_FALSE(OpenFolderSelectItem(t.path(QStringLiteral("missing.txt"))));
 }
 

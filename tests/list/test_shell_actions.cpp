@@ -2,6 +2,7 @@
 #include "app/engine/settings.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
+#include "shell/engine/file_system.h"
 #include "support/form_fixture.h"
 #include "support/temp_tree.h"
 
@@ -52,6 +53,15 @@ TEST_F(ShellActionsTest, CopyCommandsPutThePathOrTheFolderOnTheClipboard)
     run("menu复制文件目录");
     EXPECT_EQ(clipboard->text(), t.path(QStringLiteral("sub dir")));
     EXPECT_TRUE(MessageBox::history().isEmpty());
+}
+
+TEST_F(ShellActionsTest, ACopiedPathShowsUndecodableBytesReadably)
+{
+    file = t.file(QStringLiteral("sub dir/") + DecodeFileName(QByteArray("bad\xff.txt")));
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    selectFile();
+    run("menu复制文件路径");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), t.path(QStringLiteral("sub dir/bad\uFFFD.txt")));
 }
 
 TEST_F(ShellActionsTest, OpenFolderOfAVanishedFileOrAVanishedFolder)

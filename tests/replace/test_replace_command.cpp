@@ -2,6 +2,7 @@
 #include "list/result_model.h"
 #include "replace/engine/backup.h"
 #include "replace/form2.h"
+#include "shell/engine/file_system.h"
 #include "support/form_fixture.h"
 #include "support/temp_tree.h"
 
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <unistd.h>
 
 namespace {
 
@@ -211,6 +213,63 @@ TEST_F(ReplaceTest, AnEmptyListStillFinishes)
     replace();
     EXPECT_EQ(form->ProgressBar1->maximum(), 1);
     EXPECT_EQ(lastMessage(), QStringLiteral("替换文件完成。"));
+}
+
+TEST_F(ReplaceTest, ReplacesTheFileTheSearchReadThroughALinkAndDotDot)
+{
+    // data/jump -> far/inner: the kernel reads "data/jump/.." as far, not data.
+    const QString untouched = t.file(QStringLiteral("data/report.doc"), "DATA");
+    const QString found = t.file(QStringLiteral("far/report.doc"), "FAR");
+    t.folder(QStringLiteral("far/inner"));
+    ASSERT_EQ(::symlink(QFile::encodeName(t.path(QStringLiteral("far/inner"))).constData(),
+                        QFile::encodeName(t.path(QStringLiteral("data/jump"))).constData()), 0);
+    form->Text1->setText(t.path(QStringLiteral("data/jump/..")));
+    form->Text2->clear();
+    form->Check1->setChecked(false);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    ASSERT_EQ(form->model()->rowCount(), 1);
+    form->model()->setChecked(0, true);
+    replace();
+    EXPECT_EQ(form->model()->row(0).status, QStringLiteral("已经替换"));
+    EXPECT_EQ(TempTree::read(found), "MASTER");
+    EXPECT_EQ(TempTree::read(untouched), "DATA");
+    EXPECT_EQ(QDir(t.path(QStringLiteral("data"))).entryList(QDir::Files), QStringList({QStringLiteral("report.doc")}));
+}
+
+TEST_F(ReplaceTest, NamesThatAreNotUtf8AreReplacedOneRowAtATime)
+{
+    master = t.file(DecodeFileName(QByteArray("master/bad\xff.doc")), "MASTER");
+    const QString ff = t.file(DecodeFileName(QByteArray("a/bad\xff.doc")), "ff");
+    const QString c3 = t.file(DecodeFileName(QByteArray("a/bad\xc3.doc")), "c3");
+    const QString fffd = t.file(QStringLiteral("a/bad\uFFFD.doc"), "fffd");
+    listAll();
+    tick(ff);
+    replace();
+    EXPECT_EQ(status(ff), QStringLiteral("已经替换"));
+    EXPECT_EQ(TempTree::read(ff), "MASTER");
+    EXPECT_EQ(TempTree::read(c3), "c3");
+    EXPECT_EQ(TempTree::read(fffd), "fffd");
+}
+
+TEST_F(ReplaceTest, NamesEndingInBlanksAreReplacedAndRestoredExactly)
+{
+    master = t.file(QStringLiteral("master/notes.txt "), "MASTER");
+    const QString spaced = t.file(QStringLiteral("a/notes.txt "), "ORIGINAL");
+    const QString plain = t.file(QStringLiteral("a/notes.txt"), "PLAIN");
+    listAll();
+    tick(spaced);
+    replace();
+    ASSERT_EQ(TempTree::read(spaced), "MASTER");
+    ASSERT_TRUE(QFile::remove(spaced)); // the name is free again
+    form->model()->clear();
+    listAll();
+    const QString backup = t.path(QStringLiteral("a/") + namesEndingWith(QStringLiteral("a"), ReplaceTag).value(0));
+    tick(backup);
+    const int row = rowOf(backup);
+    restore([](Form2 &d) { choose(d, false); });
+    EXPECT_EQ(form->model()->row(row).status, QStringLiteral("已经恢复"));
+    EXPECT_EQ(TempTree::read(spaced), "ORIGINAL");
+    EXPECT_EQ(TempTree::read(plain), "PLAIN");
 }
 
 TEST_F(ReplaceTest, RestoreBringsTheNewestBackupBack)

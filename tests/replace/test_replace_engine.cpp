@@ -337,19 +337,31 @@ void killDuringBatches(int trials, const QString &under = QString())
             targets << t->file(QStringLiteral("d%1/report.doc").arg(i % 4, 0, 10).replace(QLatin1String("report"), QStringLiteral("r%1").arg(i)), oldContent(i));
         QElapsedTimer clock;
         clock.start();
+        // The child reports each finished file, so that a kill can be aimed
+        // at a chosen file however busy the machine is.
+        int progress[2];
+        ASSERT_EQ(::pipe(progress), 0);
         const pid_t pid = ::fork();
         if (pid == 0) {
-            for (const QString &target : targets)
+            ::close(progress[0]);
+            for (const QString &target : targets) {
                 文件替换及备份(target, master, 0);
+                (void)!::write(progress[1], "x", 1);
+            }
             ::_exit(0);
         }
-        // The first batch runs to its end and gives the span to kill in.
+        ::close(progress[1]);
+        // The first batch runs to its end and gives the time one file takes.
         if (trial > 0) {
-            ::usleep(static_cast<useconds_t>(std::rand() % qMax<qint64>(1, batchMicros)));
+            char c;
+            for (int done = std::rand() % files; done > 0 && ::read(progress[0], &c, 1) == 1;)
+                --done;
+            ::usleep(static_cast<useconds_t>(std::rand() % qMax<qint64>(1, batchMicros / files)));
             ::kill(pid, SIGKILL);
         }
         int status = 0;
         ::waitpid(pid, &status, 0);
+        ::close(progress[0]);
         if (trial == 0) {
             batchMicros = qMax<qint64>(clock.nsecsElapsed() / 1000, 1000);
             for (const QString &target : targets)
@@ -379,10 +391,6 @@ void killDuringBatches(int trials, const QString &under = QString())
             EXPECT_EQ(inodes.size(), 1) << "trial " << trial << " file " << i;
         }
         killedMidway += replaced > 0 && replaced < files;
-        // A busy machine makes the first batch a poor measure: kills that
-        // come too late narrow the span.
-        if (replaced == files)
-            batchMicros = qMax<qint64>(batchMicros * 3 / 4, 1000);
         int staged = 0;
         for (int d = 0; d < 4; ++d)
             staged += stagedIn(t->path(QStringLiteral("d%1").arg(d))).size();

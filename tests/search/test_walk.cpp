@@ -1,8 +1,11 @@
 #include "search/engine/folder_walk.h"
+#include "shell/engine/file_system.h"
 #include "support/temp_tree.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QLocale>
 #include <algorithm>
 #include <functional>
@@ -144,6 +147,53 @@ TEST(Walk, OddNamesAreListedAsTheyAre)
     EXPECT_EQ(names(s), expected);
     for (const FoundFile &f : s.FoundFiles)
         EXPECT_TRUE(QFile::exists(f.FullPath())) << f.FullPath().toStdString();
+}
+
+TEST(Walk, NamesThatAreNotUtf8KeepOneRowEachThatReachesTheirFile)
+{
+    // Two undecodable bytes, a real U+FFFD, an encoded surrogate and an
+    // overlong "." (GBK names from an archive look like the first two).
+    TempTree t;
+    const QList<QByteArray> raw = {"bad\xff.txt", "bad\xc3.txt", "bad\xef\xbf\xbd.txt", "\xed\xa0\x80.txt", "\xc0\xae.txt"};
+    for (const QByteArray &n : raw)
+        t.file(DecodeFileName(n), n);
+    SearchState s = stateFor(QString());
+    FakeHost host;
+    FolderWalk(s, host).搜索文件夹(t.root());
+    ASSERT_EQ(s.FoundFiles.size(), size_t(raw.size()));
+    QSet<QString> keys;
+    for (const FoundFile &f : s.FoundFiles) {
+        keys.insert(f.FullPath());
+        const QByteArray bytes = EncodeFileName(f.FileName);
+        EXPECT_TRUE(raw.contains(bytes)) << bytes.toHex().constData();
+        EXPECT_EQ(TempTree::read(f.FullPath()), bytes);
+    }
+    EXPECT_EQ(keys.size(), raw.size());
+    EXPECT_TRUE(keys.contains(t.path(QStringLiteral("bad\uFFFD.txt"))));
+}
+
+TEST(Walk, AStartFolderWithDotDotIsTheOneTheKernelReads)
+{
+    // jump -> far/inner, so "data/jump/.." is far, not data.
+    TempTree t;
+    t.file(QStringLiteral("data/report.txt"));
+    t.file(QStringLiteral("far/report.txt"));
+    t.folder(QStringLiteral("far/inner"));
+    ASSERT_EQ(::symlink(QFile::encodeName(t.path(QStringLiteral("far/inner"))).constData(),
+                        QFile::encodeName(t.path(QStringLiteral("data/jump"))).constData()), 0);
+    SearchState s = stateFor(QString());
+    FakeHost host;
+    FolderWalk(s, host).搜索文件夹(t.path(QStringLiteral("data/jump/..")));
+    ASSERT_EQ(s.FoundFiles.size(), 1u);
+    EXPECT_EQ(s.FoundFiles[0].FolderPath, QFileInfo(t.path(QStringLiteral("far"))).canonicalFilePath());
+    // Without "..", links stay as typed; "." and doubled separators go.
+    s.FoundFiles.clear();
+    FolderWalk(s, host).搜索文件夹(t.path(QStringLiteral("data//./jump/")));
+    EXPECT_TRUE(s.FoundFiles.empty());
+    t.file(QStringLiteral("far/inner/x.txt"));
+    FolderWalk(s, host).搜索文件夹(t.path(QStringLiteral("data//./jump/")));
+    ASSERT_EQ(s.FoundFiles.size(), 1u);
+    EXPECT_EQ(s.FoundFiles[0].FolderPath, t.path(QStringLiteral("data/jump")));
 }
 
 TEST(Walk, DescendsDepthFirstOnlyWhenAskedAndCountsTheFolders)

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QSet>
 #include <QSettings>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -20,6 +21,45 @@ TEST(FileExists, AcceptsPlainPathsAndFileUrlsInAnyCase)
     EXPECT_TRUE(FileExists(QStringLiteral("File://") + f));
     // A percent-encoded URL, as a file manager hands it over.
     EXPECT_TRUE(FileExists(QUrl::fromLocalFile(f).toString(QUrl::FullyEncoded)));
+}
+
+TEST(FileNames, EveryByteStringSurvivesTheRoundTripAndDistinctNamesStayDistinct)
+{
+    const QList<QByteArray> names = {"plain.txt", "\xe6\x8a\xa5\xe5\x91\x8a.txt", "\xf0\x9f\x98\x80", "bad\xff.txt",
+                                     "bad\xc3.txt", "bad\xef\xbf\xbd.txt", "\xed\xa0\x80", "\xc0\xae", "\xf4\x90\x80\x80",
+                                     "\xe6\x8a", "\xf0\x9f\x98\x80\xff", "\xb1\xa8\xb8\xe6.doc" /* GBK */};
+    QSet<QString> decoded;
+    for (const QByteArray &n : names) {
+        const QString d = DecodeFileName(n);
+        EXPECT_EQ(EncodeFileName(d), n) << n.toHex().constData();
+        decoded.insert(d);
+    }
+    EXPECT_EQ(decoded.size(), names.size());
+    EXPECT_EQ(DecodeFileName(QByteArray("\xe6\x8a\xa5.txt")), QStringLiteral("报.txt"));
+    EXPECT_EQ(ShownFileName(DecodeFileName(QByteArray("bad\xff.txt"))), QStringLiteral("bad\uFFFD.txt"));
+    EXPECT_EQ(ShownFileName(QStringLiteral("😀报")), QStringLiteral("😀报"));
+}
+
+TEST(FileAt, TestsTheExactNameWhileTypedTextMayLoseItsBlanks)
+{
+    TempTree t;
+    const QString spaced = t.file(QStringLiteral("notes.txt "));
+    const QString ideographic = t.file(QStringLiteral("报告.txt\u3000"));
+    const QString bad = t.file(DecodeFileName(QByteArray("bad\xff.txt")));
+    EXPECT_TRUE(FileAt(spaced));
+    EXPECT_TRUE(FileAt(ideographic));
+    EXPECT_TRUE(FileAt(bad));
+    EXPECT_TRUE(PathFound(bad));
+    EXPECT_FALSE(FileAt(t.path(QStringLiteral("notes.txt"))));
+    EXPECT_FALSE(FileAt(t.path(QStringLiteral("报告.txt"))));
+    EXPECT_FALSE(FileAt(t.path(QStringLiteral("bad\uFFFD.txt"))));
+    // Typed text: as typed first, trimmed only when that names nothing.
+    EXPECT_EQ(ExistingFilePath(spaced), spaced);
+    const QString plain = t.file(QStringLiteral("notes.txt"));
+    EXPECT_EQ(ExistingFilePath(spaced), spaced);
+    EXPECT_EQ(ExistingFilePath(plain + QStringLiteral("  ")), plain);
+    EXPECT_EQ(ExistingFilePath(QStringLiteral("file://") + t.root() + QStringLiteral("/bad%FF.txt")), bad);
+    EXPECT_TRUE(FolderExists(DecodeFileName(QFile::encodeName(t.root()))));
 }
 
 TEST(FileExists, IsFalseForFoldersBlanksAndMissingFiles)
@@ -120,6 +160,23 @@ TEST(DeleteToRecycleBin, MovesFilesToTheTrashWithRestorableInfo)
                                QFileInfo(info).completeBaseName();
         EXPECT_EQ(TempTree::read(stored), "content of " + name.toUtf8());
     }
+}
+
+TEST(DeleteToRecycleBin, TrashesExactlyTheNamedFile)
+{
+    TempTree t;
+    const QString ff = t.file(DecodeFileName(QByteArray("bad\xff.txt")), "ff");
+    const QString c3 = t.file(DecodeFileName(QByteArray("bad\xc3.txt")), "c3");
+    const QString fffd = t.file(QStringLiteral("bad\uFFFD.txt"), "fffd");
+    const QString spaced = t.file(QStringLiteral("notes.txt "), "spaced");
+    const QString plain = t.file(QStringLiteral("notes.txt"), "plain");
+    ASSERT_TRUE(DeleteToRecycleBin(ff));
+    ASSERT_TRUE(DeleteToRecycleBin(spaced));
+    EXPECT_FALSE(PathFound(ff));
+    EXPECT_FALSE(PathFound(spaced));
+    EXPECT_EQ(TempTree::read(c3), "c3");
+    EXPECT_EQ(TempTree::read(fffd), "fffd");
+    EXPECT_EQ(TempTree::read(plain), "plain");
 }
 
 TEST(DeleteToRecycleBin, RefusesMissingFilesAndFolders)

@@ -1,20 +1,39 @@
 #include "support/temp_tree.h"
 
+#include "shell/engine/file_system.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <cstdio>
+#include <fcntl.h>
+#include <ftw.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <utime.h>
 
 TempTree::TempTree() = default;
 TempTree::TempTree(const QString &under) : m_dir(under + QStringLiteral("/treeXXXXXX")) {}
 
+// Qt cannot remove names that are not UTF-8: the tree goes by its bytes.
+TempTree::~TempTree()
+{
+    ::nftw(EncodeFileName(root()).constData(),
+           [](const char *p, const struct stat *, int, struct FTW *ftw) { return ftw->level > 0 ? ::remove(p) : 0; }, 16,
+           FTW_DEPTH | FTW_PHYS);
+}
+
+// Files go through the program's own name codec, so a test can name bytes
+// that are not UTF-8 (DecodeFileName) and read them back exactly.
 QString TempTree::file(const QString &relative, const QByteArray &content)
 {
     const QString p = path(relative);
     QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(content);
+    const int fd = ::open(EncodeFileName(p).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        if (::write(fd, content.constData(), static_cast<size_t>(content.size())) != content.size())
+            ADD_FAILURE() << "short write";
+        ::close(fd);
+    }
     return p;
 }
 
@@ -29,13 +48,19 @@ void TempTree::touch(const QString &p, const QDateTime &time)
 {
     struct utimbuf t;
     t.actime = t.modtime = static_cast<time_t>(time.toSecsSinceEpoch());
-    ::utime(QFile::encodeName(p).constData(), &t);
+    ::utime(EncodeFileName(p).constData(), &t);
 }
 
 QByteArray TempTree::read(const QString &p)
 {
-    QFile f(p);
-    if (!f.open(QIODevice::ReadOnly))
+    const int fd = ::open(EncodeFileName(p).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return QByteArray();
-    return f.readAll();
+    QByteArray out;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        out.append(buf, n);
+    ::close(fd);
+    return out;
 }

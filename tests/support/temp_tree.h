@@ -12,6 +12,7 @@ public:
     TempTree();
     // A temp folder inside under (say, a mounted file system).
     explicit TempTree(const QString &under);
+    ~TempTree();
     QString root() const { return m_dir.path(); }
     QString path(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
 

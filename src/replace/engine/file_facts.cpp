@@ -1,5 +1,6 @@
 #include "replace/engine/file_facts.h"
 
+#include "shell/engine/file_system.h"
 #include "shell/engine/file_texts.h"
 
 #include <QFile>
@@ -25,7 +26,7 @@ FileFacts ReadFileFacts(const QString &path)
     f.timeText = TimeText(fi.lastModified());
 #else
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+    if (::stat(EncodeFileName(path).constData(), &st) != 0) {
         // Only a missing entry is "missing"; a refused look-up is an error.
         f.state = (errno == ENOENT || errno == ENOTDIR) ? FileFacts::State::Missing : FileFacts::State::Unreadable;
         return f;
@@ -48,5 +49,5 @@ QString 计算文件的文件名大小修改日期(const QString &path)
     case FileFacts::State::Unreadable: return QStringLiteral(" 计算出错");
     case FileFacts::State::Ok: break;
     }
-    return f.name + QLatin1Char(' ') + f.sizeText + QStringLiteral("KB ") + f.timeText;
+    return ShownFileName(f.name) + QLatin1Char(' ') + f.sizeText + QStringLiteral("KB ") + f.timeText;
 }

@@ -1,5 +1,7 @@
 #include "replace/engine/file_ops.h"
 
+#include "shell/engine/file_system.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -146,7 +148,7 @@ bool remove(const QString &path) { return QFile::remove(path); }
 #else
 
 namespace {
-QByteArray local(const QString &path) { return QFile::encodeName(path); }
+QByteArray local(const QString &path) { return EncodeFileName(path); }
 
 int linkFile(const char *from, const char *to)
 {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <cstdlib>
 #include <cstring>
 
 #ifdef Q_OS_WIN
@@ -21,9 +22,39 @@
 namespace {
 
 // A folder path as the list shows it: absolute, without a trailing separator.
+// Rows must name the files the kernel read, so ".." is never taken out as
+// text (through a link to a folder it leads elsewhere): a path with ".." is
+// resolved by the file system; any other keeps its links and only loses "."
+// and doubled separators.
 QString folderPathOf(const QString &folder)
 {
+#ifdef Q_OS_WIN
     return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+#else
+    // The walk's own subfolder paths are clean already: no work per folder.
+    if (folder.startsWith(QLatin1Char('/')) && !folder.contains(QLatin1String("//")) && !folder.contains(QLatin1String("/."))
+        && (folder.size() == 1 || !folder.endsWith(QLatin1Char('/'))))
+        return folder;
+    QString absolute = folder;
+    if (!absolute.startsWith(QLatin1Char('/'))) {
+        char *cwd = ::getcwd(nullptr, 0);
+        absolute = (cwd ? DecodeFileName(cwd, static_cast<qsizetype>(std::strlen(cwd))) : QString()) + QLatin1Char('/') + folder;
+        std::free(cwd);
+    }
+    const QStringList parts = absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.contains(QLatin1String(".."))) {
+        if (char *real = ::realpath(EncodeFileName(absolute).constData(), nullptr)) {
+            const QString resolved = DecodeFileName(real, static_cast<qsizetype>(std::strlen(real)));
+            std::free(real);
+            return resolved;
+        }
+    }
+    QString out;
+    for (const QString &part : parts)
+        if (part != QLatin1String("."))
+            out += QLatin1Char('/') + part;
+    return out.isEmpty() ? QStringLiteral("/") : out;
+#endif
 }
 
 bool endsWith(const char *s, size_t n, const QByteArray &tail)
@@ -71,6 +102,8 @@ QHash<QString, QString> &typeNames()
 
 } // namespace
 
+QString FolderWalk::Listing::name(const Entry &e) const { return DecodeFileName(raw(e), e.length); }
+
 void FolderWalk::Listing::add(const char *name, size_t length, bool file, bool folder)
 {
     entries.push_back(Entry{static_cast<quint32>(names.size()), static_cast<quint32>(length), file, folder});
@@ -86,7 +119,8 @@ void FolderWalk::搜索文件夹(const QString &folder)
     m_statusKind = Pending::Text;
     m_statusText = folder;
     m_state.SearchedFolders.clear();
-    遍历文件夹(folder);
+    // Resolved once: every path below it is then exactly what is read.
+    遍历文件夹(folderPathOf(folder));
     flush();
 }
 
@@ -256,10 +290,10 @@ void FolderWalk::flush()
     switch (m_statusKind) {
     case Pending::None: break;
     case Pending::Text: m_host.showStatus(m_statusText); break;
-    case Pending::Folder: m_host.showStatus(QStringLiteral("搜索目录：") + m_statusText); break;
+    case Pending::Folder: m_host.showStatus(QStringLiteral("搜索目录：") + ShownFileName(m_statusText)); break;
     case Pending::File:
         if (m_statusListing && m_statusEntry)
-            m_host.showStatus(QStringLiteral("搜索文件：") + JoinPath(m_statusText, m_statusListing->name(*m_statusEntry)));
+            m_host.showStatus(QStringLiteral("搜索文件：") + ShownFileName(JoinPath(m_statusText, m_statusListing->name(*m_statusEntry))));
         break;
     }
     m_statusKind = Pending::None;
@@ -295,7 +329,7 @@ void FolderWalk::closeFolder(Listing &) {}
 
 bool FolderWalk::readFolder(const QString &folder, Listing &listing)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     DIR *dir = ::fdopendir(::dup(fd));

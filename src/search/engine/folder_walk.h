@@ -43,7 +43,7 @@ public:
         int dirFd = -1; // kept open while the files are examined
 
         const char *raw(const Entry &e) const { return names.data() + e.offset; }
-        QString name(const Entry &e) const { return QString::fromUtf8(raw(e), e.length); }
+        QString name(const Entry &e) const;
         void add(const char *name, size_t length, bool isFile, bool isFolder);
     };
     static bool 能否枚举(const Listing &listing) { return listing.subfoldersEnumerable; }

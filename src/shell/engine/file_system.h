@@ -1,11 +1,25 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
+
+// File names are bytes on Linux. The program keeps them in QStrings without
+// losing any: bytes that are not part of valid UTF-8 become the lone
+// surrogates U+DC80..U+DCFF, and encoding turns those back into the bytes.
+QString DecodeFileName(const char *bytes, qsizetype length);
+inline QString DecodeFileName(const QByteArray &bytes) { return DecodeFileName(bytes.constData(), bytes.size()); }
+QByteArray EncodeFileName(const QString &path);
+// A name or path as the user sees it: undecodable bytes show as U+FFFD.
+QString ShownFileName(const QString &path);
 
 // Existence tests and the trash. None of them reports more than its result.
 
-// True only for an existing file (never a folder). Blanks around the text are
-// ignored and a file: URL in any letter case names its local path.
+// For text the user typed: true only for an existing file (never a folder).
+// Blanks around the text are ignored when the text as typed names nothing, and
+// a file: URL in any letter case names its local path.
 bool FileExists(const QString &path);
+
+// For paths the program found itself: an existing file at exactly that path.
+bool FileAt(const QString &path);
 
 // The local path of the file FileExists finds for the text, or "".
 QString ExistingFilePath(const QString &path);

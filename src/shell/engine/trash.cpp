@@ -9,14 +9,14 @@
 
 bool DeleteToRecycleBin(const QString &path)
 {
-    if (!FileExists(path))
+    if (!FileAt(path))
         return false;
 #ifdef Q_OS_WIN
     return QFile::moveToTrash(path);
 #else
     // GIO writes the .trashinfo the way file managers read it (Path=
     // percent-encoded) and picks the trash of the file's own file system.
-    const QByteArray local = QFile::encodeName(path);
+    const QByteArray local = EncodeFileName(path);
     GFile *file = g_file_new_for_path(local.constData());
     GError *error = nullptr;
     const gboolean ok = g_file_trash(file, nullptr, &error);
