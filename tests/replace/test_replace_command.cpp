@@ -53,7 +53,7 @@ protected:
     QStringList namesEndingWith(const QString &folder, const QString &tag)
     {
         QStringList out;
-        for (const QString &n : QDir(t.path(folder)).entryList(QDir::Files))
+        for (const QString &n : FileNamesIn(t.path(folder)))
             if (n.endsWith(tag))
                 out << n;
         return out;
@@ -247,6 +247,17 @@ TEST_F(ReplaceTest, NamesThatAreNotUtf8AreReplacedOneRowAtATime)
     replace();
     EXPECT_EQ(status(ff), QStringLiteral("已经替换"));
     EXPECT_EQ(TempTree::read(ff), "MASTER");
+    EXPECT_EQ(TempTree::read(c3), "c3");
+    EXPECT_EQ(TempTree::read(fffd), "fffd");
+
+    // Its backup, found by the next search, comes back to exactly that name.
+    form->model()->clear();
+    listAll();
+    const QStringList backups = namesEndingWith(QStringLiteral("a"), ReplaceTag);
+    ASSERT_EQ(backups.size(), 1);
+    tick(t.path(QStringLiteral("a/") + backups[0]));
+    restore([](Form2 &d) { choose(d, true); });
+    EXPECT_EQ(TempTree::read(ff), "ff");
     EXPECT_EQ(TempTree::read(c3), "c3");
     EXPECT_EQ(TempTree::read(fffd), "fffd");
 }

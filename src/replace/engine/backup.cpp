@@ -88,7 +88,7 @@ bool SameFileName(QStringView a, QStringView b)
 
 QStringList FolderNames::list(const QString &folder)
 {
-    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    QStringList names = FileNamesIn(folder);
     std::stable_sort(names.begin(), names.end(), lessIgnoringCase);
     return names;
 }

@@ -1,11 +1,16 @@
 #include "shell/engine/file_system.h"
 
 #include <QDir>
+#include <cstring>
 #include <QFileInfo>
 #include <QUrl>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
+#ifndef Q_OS_WIN
+#include <dirent.h>
+#include <fcntl.h>
+#endif
 #endif
 
 QString DecodeFileName(const char *s, qsizetype n)
@@ -181,5 +186,28 @@ bool PathFound(const QString &path)
 #else
     struct stat st;
     return ::lstat(EncodeFileName(path).constData(), &st) == 0;
+#endif
+}
+
+QStringList FileNamesIn(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+#else
+    QStringList names;
+    DIR *dir = ::opendir(EncodeFileName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent *d = ::readdir(dir)) {
+        bool file = d->d_type == DT_REG;
+        if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+            struct stat st;
+            file = ::fstatat(::dirfd(dir), d->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (file)
+            names << DecodeFileName(d->d_name, static_cast<qsizetype>(std::strlen(d->d_name)));
+    }
+    ::closedir(dir);
+    return names;
 #endif
 }

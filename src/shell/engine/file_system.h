@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // File names are bytes on Linux. The program keeps them in QStrings without
 // losing any: bytes that are not part of valid UTF-8 become the lone
@@ -29,6 +30,10 @@ bool FolderExists(const QString &path);
 
 // True for any existing entry: file, folder, or a link (even a dangling one).
 bool PathFound(const QString &path);
+
+// The names of the files in a folder (links to files included), each kept
+// byte for byte; empty when the folder cannot be read.
+QStringList FileNamesIn(const QString &folder);
 
 // Sends one file to the desktop trash; true only when it is in the trash.
 // Where no trash can take it the file stays where it is.
