@@ -56,8 +56,8 @@ std::vector<FoundFile> makeFiles(int count)
         f.Extension = QLatin1String(Kinds[kind].ext);
         f.FileName = (i % 3 ? QStringLiteral("report_%1.") : QStringLiteral("报告%1.")).arg(i, 7, 10, QLatin1Char('0')) + f.Extension;
         f.TypeName = types[static_cast<size_t>(kind)];
-        f.SizeKB = SizeText(static_cast<qint64>(rng.bounded(1u << 30)) >> rng.bounded(20));
-        f.Modified = TimeText(static_cast<std::time_t>(1500000000 + rng.bounded(300000000)));
+        f.Size = static_cast<qint64>(rng.bounded(1u << 30)) >> rng.bounded(20);
+        f.MTime = 1500000000 + rng.bounded(300000000);
     }
     return files;
 }
@@ -75,8 +75,8 @@ double floorAddMs(const std::vector<FoundFile> &files)
                 continue;
             ResultRow r;
             r.fileName = f.FileName;
-            r.sizeKB = f.SizeKB;
-            r.modified = f.Modified;
+            r.sizeKB = f.SizeKB();
+            r.modified = f.Modified();
             r.folder = f.FolderPath;
             rows.push_back(std::move(r));
         }

@@ -101,8 +101,8 @@ int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std:
             continue; // listed already: the row keeps its status, facts and tick
         ResultRow r;
         r.fileName = f.FileName;
-        r.sizeKB = f.SizeKB;
-        r.modified = f.Modified;
+        r.sizeKB = f.SizeKB();
+        r.modified = f.Modified();
         r.folder = f.FolderPath;
         r.icon = i < icons.size() ? icons[i] : 0;
         r.id = static_cast<int>(m_pos.size());

@@ -101,8 +101,8 @@ TEST(Walk, FillsEveryFieldOfAFoundFile)
     EXPECT_EQ(b->FullPath(), path);
     EXPECT_EQ(b->BaseName(), QStringLiteral("x"));
     EXPECT_EQ(b->Extension, QStringLiteral("txt[20240101120000替换备份]"));
-    EXPECT_EQ(b->SizeKB, QStringLiteral("1.500"));
-    EXPECT_EQ(b->Modified, QStringLiteral("2024-01-02 03:04:05"));
+    EXPECT_EQ(b->SizeKB(), QStringLiteral("1.500"));
+    EXPECT_EQ(b->Modified(), QStringLiteral("2024-01-02 03:04:05"));
     EXPECT_EQ(b->FolderPath, t.root());
     EXPECT_FALSE(b->TypeName.isEmpty());
 
@@ -110,8 +110,8 @@ TEST(Walk, FillsEveryFieldOfAFoundFile)
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->Extension, QStringLiteral("profile"));
     EXPECT_EQ(p->BaseName(), QString());
-    EXPECT_EQ(p->SizeKB, QStringLiteral("0.000"));
-    EXPECT_EQ(byName(s, QStringLiteral("big.bin"))->SizeKB, QStringLiteral("10,240.000"));
+    EXPECT_EQ(p->SizeKB(), QStringLiteral("0.000"));
+    EXPECT_EQ(byName(s, QStringLiteral("big.bin"))->SizeKB(), QStringLiteral("10,240.000"));
 }
 
 TEST(Walk, ExtensionIsLowerCaseAndTypeNamesAreSharedPerExtension)

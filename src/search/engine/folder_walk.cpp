@@ -246,9 +246,9 @@ void FolderWalk::collect(const QString &folder, Listing &listing)
                 const qsizetype d = f.FileName.lastIndexOf(QLatin1Char('.'));
                 f.Extension = d < 0 ? QString() : extensionFor(QStringView(f.FileName).mid(d + 1));
                 f.TypeName = typeNameFor(f.Extension);
-                f.SizeKB = SizeText(size);
+                f.Size = size;
                 f.FolderPath = folderPath;
-                f.Modified = TimeText(mtime);
+                f.MTime = mtime;
                 m_state.FoundFiles.push_back(std::move(f));
             }
         }

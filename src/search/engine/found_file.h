@@ -1,4 +1,6 @@
 #pragma once
+#include "shell/engine/file_texts.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -13,11 +15,15 @@ struct FoundFile {
     QString FileName;
     QString Extension; // lower case, empty when the name has no "."; shared per extension
     QString TypeName;   // shared per extension
-    QString SizeKB;
     QString FolderPath; // shared by every file of the folder
-    QString Modified;
+    qint64 Size = 0;    // bytes
+    qint64 MTime = 0;   // seconds since the epoch
 
     QString FullPath() const { return JoinPath(FolderPath, FileName); }
+    // The size and time as the list shows them; made when asked, since most
+    // records of a search are never shown.
+    QString SizeKB() const { return SizeText(Size); }
+    QString Modified() const { return TimeText(static_cast<std::time_t>(MTime)); }
     // The name without its last extension (the whole name when it has none).
     QString BaseName() const
     {
