@@ -75,7 +75,6 @@ protected:
     // must end there, quietly, and the window then close and save.
     void closeAtFirstOutcome(const std::function<void()> &run)
     {
-        QPointer<Form1> guard = form;
         form->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(form->model(), &QAbstractItemModel::dataChanged, form,
                          [this](const QModelIndex &from, const QModelIndex &, const QList<int> &roles) {
@@ -84,14 +83,7 @@ protected:
                          });
         run();
         EXPECT_EQ(MessageBox::history().size(), 1) << "only the question; no notice for a closed window";
-        for (int i = 0; i < 3 && guard; ++i) {
-            QCoreApplication::processEvents();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-        EXPECT_TRUE(guard.isNull());
-        form = nullptr;
-        EXPECT_FALSE(appState().IsWorking);
-        EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), t.root());
+        expectClosedAndSaved(t.root());
     }
     TempTree t;
     QString master;

@@ -201,17 +201,9 @@ TEST_F(SearchCommandTest, ClosingDuringASearchStopsItAndSavesTheSettings)
     for (int d = 0; d < 20; ++d)
         for (int i = 0; i < 20; ++i)
             t.file(QStringLiteral("d%1/f%2.txt").arg(d).arg(i));
-    QPointer<Form1> guard = form;
     form->setAttribute(Qt::WA_DeleteOnClose);
     QTimer::singleShot(0, form, [this] { form->close(); });
     search(t.root(), QString(), 0, true);
     EXPECT_TRUE(MessageBox::history().isEmpty()) << "no completion box for a closed window";
-    for (int i = 0; i < 3 && guard; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    EXPECT_TRUE(guard.isNull());
-    form = nullptr;
-    EXPECT_FALSE(appState().IsWorking);
-    EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), t.root());
+    expectClosedAndSaved(t.root());
 }

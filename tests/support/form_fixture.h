@@ -9,6 +9,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QPalette>
 #include <gtest/gtest.h>
 
@@ -60,6 +61,21 @@ protected:
     QString lastMessage() const
     {
         return MessageBox::history().isEmpty() ? QString() : MessageBox::history().last().text;
+    }
+    // After a close during a long operation: the window goes once the
+    // operation has returned, nothing stays busy, and the settings were saved.
+    void expectClosedAndSaved(const QString &searchFolder)
+    {
+        QPointer<Form1> guard = form;
+        for (int i = 0; i < 3 && guard; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        EXPECT_TRUE(guard.isNull());
+        if (guard.isNull())
+            form = nullptr;
+        EXPECT_FALSE(appState().IsWorking);
+        EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), searchFolder);
     }
     Form1 *form = nullptr;
 };
