@@ -1,16 +1,14 @@
 #include "shell/engine/file_system.h"
 
 #include <QDir>
-#include <cstring>
 #include <QFileInfo>
 #include <QUrl>
+#include <cstring>
 
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
 #ifndef Q_OS_WIN
 #include <dirent.h>
 #include <fcntl.h>
-#endif
+#include <sys/stat.h>
 #endif
 
 QString DecodeFileName(const char *s, qsizetype n)
