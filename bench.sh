@@ -17,7 +17,7 @@ if [ -z "$name" ] || [[ " ${names[*]} " != *" $name "* ]]; then
 fi
 source tools/deps.sh
 install_deps bench
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSAMENAME_TESTS=OFF -DSAMENAME_BENCH=ON >/dev/null
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAMENAME_BENCH=ON >/dev/null
 # Build lines go to stderr so that stdout holds only the benchmark's lines.
 cmake --build build/bench --target "bench_$name" >&2
 exec "./build/bench/bench/bench_$name"

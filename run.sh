@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 install_deps runtime
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DSAMENAME_TESTS=OFF >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build build/release --target samename
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display available: run ./run.sh inside a desktop session, or under a virtual one: xvfb-run -a ./run.sh" >&2

@@ -11,7 +11,7 @@ shift
 cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_deps shot
-cmake -S . -B build/shot -G Ninja -DCMAKE_BUILD_TYPE=Release -DSAMENAME_TESTS=OFF >/dev/null
+cmake -S . -B build/shot -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build build/shot --target samename_shot >&2
 # Prints each file it wrote.
 QT_QPA_PLATFORM=xcb xvfb-run -a -s '-screen 0 1400x900x24' ./build/shot/tools/samename_shot "$out" "$@"

@@ -143,6 +143,11 @@ QPixmap appIconPixmap(int size, qreal dpr)
     return pm;
 }
 
+void drawAppIcon(QPainter &p, const QRectF &r)
+{
+    drawEmblem(p, r);
+}
+
 QIcon appIcon()
 {
     // Each size also at double density and at the screen's own ratio, so the

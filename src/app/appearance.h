@@ -5,6 +5,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QPainter;
+
 namespace Appearance {
 
 // "微软雅黑" where installed, else the system's CJK sans.
@@ -25,6 +27,8 @@ bool installChineseTranslations();
 QPixmap coverPicture(qreal dpr = 0);
 QIcon appIcon();
 QPixmap appIconPixmap(int size, qreal dpr = 0);
+// The icon's artwork on any painter, e.g. an SVG for the desktop's menus.
+void drawAppIcon(QPainter &p, const QRectF &r);
 qreal screenPixelRatio();
 
 using Layout::px;

@@ -7,6 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 
+// The build names both; these are for a bare compiler run.
+#ifndef SAMENAME_APP_ID
+#define SAMENAME_APP_ID "io.github.motongsoft.samename"
+#endif
+#ifndef SAMENAME_UPDATE_CHECK
+#define SAMENAME_UPDATE_CHECK 1
+#endif
+
 namespace {
 
 // Answers --help and --version before any window exists, so they work
@@ -51,10 +59,17 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::title());
     QApplication::setApplicationVersion(AppInfo::versionText());
+    // The installed entry's name: Wayland's app id, so docks pair the window with it.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(SAMENAME_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     Appearance::applyApplicationLook();
 
     fCover cover;
+#if !SAMENAME_UPDATE_CHECK
+    // Built for a distribution that announces updates itself: the cover's
+    // timer still ticks, but starts nothing.
+    cover.setUpdateCheck({});
+#endif
     cover.loadCover();
     return app.exec();
 }
