@@ -41,6 +41,11 @@ public:
     // many find runs, taking turns; then the rows against find -xtype f.
     void measure(const QString &treeLabel, const QString &root, const Case &c)
     {
+        const QString label = QStringLiteral("search-%1-%2/find").arg(treeLabel, QLatin1String(c.label));
+        // BENCH_ONLY=text runs only the searches whose label holds it.
+        const QString only = qEnvironmentVariable("BENCH_ONLY");
+        if (!only.isEmpty() && !label.contains(only))
+            return;
         Form1 &f = m_form;
         f.Text1->setText(root);
         f.Text2->setText(c.name);
@@ -51,7 +56,6 @@ public:
         bench::timeShellMs(find); // warm
         const std::vector<double> ms = bench::medianMsInTurns(
             bench::envNumber("BENCH_RUNS", 5), {{[&] { search(); }, [&] { reset(); }}, {[&] { bench::timeShellMs(find); }, {}}});
-        const QString label = QStringLiteral("search-%1-%2/find").arg(treeLabel, QLatin1String(c.label));
         checkRows(label, "find " + bench::shellQuote(root) + " -xtype f" + test + " -printf '%p\\n' 2>/dev/null || true");
         std::printf("MEDIAN_MS %s %.1f find %.1f rows %d\n", qPrintable(label), ms[0], ms[1], f.model()->rowCount());
         bench::printRatio(qPrintable(label), ms[0] / ms[1], c.target);

@@ -176,7 +176,7 @@ void SearchCommand::run()
         for (bool done = false; !done;) {
             turn.start();
             part.clear();
-            done = reader.read(part, [&] { return turn.elapsed() >= 30 || part.size() >= 8192; });
+            done = reader.read(part, [&] { return turn.elapsed() >= 25 || part.size() >= 32768; });
             chosen.clear();
             for (const FoundFile &file : part)
                 chosen.push_back(&file);
