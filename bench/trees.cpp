@@ -35,3 +35,28 @@ TreeRecipe walkTree(int files, int folders)
 }
 
 } // namespace bench
+
+namespace bench {
+
+TreeRecipe scenarioTree(const QString &name, int files, int folders)
+{
+    TreeRecipe r = walkTree(files, folders);
+    r.name = name;
+    r.version = QStringLiteral("scenario names 1");
+    const auto base = r.fileName;
+    r.fileName = [base, folders](int i) {
+        const int place = i / folders;
+        if ((i % folders) % 100 == 7 && place < 4) {
+            static const char *const Named[] = {"report.txt", "Makefile", "README.md", "old-readme.txt"};
+            return QString::fromLatin1(Named[place]);
+        }
+        if (place % 10 == 9)
+            return QString::asprintf("NOTES%07d", i);
+        return base(i);
+    };
+    // Mostly empty: a million files then cost inodes, not blocks.
+    r.content = [](int i) { return i % 13 ? QByteArray() : QByteArray::number(i) + '\n'; };
+    return r;
+}
+
+} // namespace bench

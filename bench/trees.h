@@ -8,3 +8,12 @@ namespace bench {
 TreeRecipe walkTree(int files, int folders);
 
 } // namespace bench
+
+namespace bench {
+
+// The tree the search scenarios run on: about 100 files a folder, names as
+// in walkTree plus a tenth without an extension; one folder in a hundred
+// also holds report.txt, Makefile, README.md and old-readme.txt.
+TreeRecipe scenarioTree(const QString &name, int files, int folders);
+
+} // namespace bench

@@ -468,6 +468,12 @@ void Form1::搜索文件夹(const QString &folder)
     showWalkProgress();
 }
 
+void Form1::walkFolder(const QString &folder)
+{
+    FolderWalk(m_search, *this).walk(folder);
+    showWalkProgress();
+}
+
 bool Form1::includeSubfolders() { return Check1->isChecked(); }
 bool Form1::stopRequested() { return appState().StopRequested; }
 // The walk's texts reach the widgets when the window gets its turn: the

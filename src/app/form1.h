@@ -72,6 +72,8 @@ public:
     void 指定文件夹();
     void 指定母文件();
     void 搜索文件夹(const QString &folder);
+    // The walk alone: the candidates' names, their facts left to the caller.
+    void walkFolder(const QString &folder);
     void 关于();
 
     // The busy panel shown over the list by the long operations.

@@ -7,6 +7,7 @@
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "search/engine/elapsed_text.h"
+#include "search/engine/folder_walk.h"
 #include "shell/dialogs.h"
 #include "shell/engine/file_system.h"
 
@@ -20,6 +21,57 @@
 namespace {
 const QString IdleCaption = QStringLiteral("搜索文件");
 const QString StopCaption = QStringLiteral("停止搜索");
+
+bool isAscii(const char *s, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// NameMatches on a name's bytes: a plain-ASCII name against a plain-ASCII
+// text is compared as bytes (case folding is the same there); any other name
+// is decoded and goes the exact way.
+class NameFilter {
+public:
+    NameFilter(const QString &wanted, int mode) : m_wanted(wanted), m_mode(mode)
+    {
+        const QByteArray latin = wanted.toLatin1();
+        m_ascii = latin == wanted.toUtf8() && isAscii(latin.constData(), static_cast<size_t>(latin.size()));
+        if (m_ascii)
+            m_lower = latin.toLower();
+    }
+
+    bool operator()(const char *name, size_t n) const
+    {
+        if (m_wanted.isEmpty())
+            return true;
+        if (!m_ascii || !isAscii(name, n))
+            return NameMatches(DecodeFileName(name, static_cast<qsizetype>(n)), m_wanted, m_mode);
+        const size_t w = static_cast<size_t>(m_lower.size());
+        if (m_mode == 0 ? n != w : n < w)
+            return false;
+        for (size_t at = 0; at + w <= n; ++at) {
+            size_t i = 0;
+            while (i < w && lowerAscii(name[at + i]) == m_lower[static_cast<qsizetype>(i)])
+                ++i;
+            if (i == w)
+                return true;
+            if (m_mode == 0)
+                return false;
+        }
+        return false;
+    }
+
+private:
+    QString m_wanted;
+    int m_mode;
+    bool m_ascii = false;
+    QByteArray m_lower;
+};
 } // namespace
 
 bool NameMatches(const QString &fileName, const QString &wanted, int mode)
@@ -106,7 +158,7 @@ void SearchCommand::run()
     s.SearchPattern = SearchPatternFor(s.SearchExtension);
     s.FoundFiles.clear();
 
-    f.搜索文件夹(f.Text1->text());
+    f.walkFolder(f.Text1->text());
 
     f.showBusy(QStringLiteral("正在载入文件到列表..."));
     QCoreApplication::processEvents();
@@ -114,12 +166,26 @@ void SearchCommand::run()
     const QString wanted = f.Text2->text();
     const int mode = f.Combo1->currentIndex();
     f.ListView1->hide();
-    std::vector<const FoundFile *> chosen;
-    chosen.reserve(s.FoundFiles.size());
-    for (const FoundFile &file : s.FoundFiles)
-        if (NameMatches(file.FileName, wanted, mode))
-            chosen.push_back(&file);
-    AddToList(*f.model(), f.ImageList1, chosen);
+    {
+        // Only the names the filter keeps have their facts read; rows go in
+        // a part at a time, with a turn for the window between parts.
+        FoundReader reader(s.Finds, NameFilter(wanted, mode));
+        std::vector<FoundFile> part;
+        std::vector<const FoundFile *> chosen;
+        QElapsedTimer turn;
+        for (bool done = false; !done;) {
+            turn.start();
+            part.clear();
+            done = reader.read(part, [&] { return turn.elapsed() >= 25 || part.size() >= 32768; });
+            chosen.clear();
+            for (const FoundFile &file : part)
+                chosen.push_back(&file);
+            AddToList(*f.model(), f.ImageList1, chosen);
+            if (!done)
+                QCoreApplication::processEvents();
+        }
+    }
+    s.Finds.clear();
     f.ListView1->show();
     AutoSizeColumns(f.ListView1, -2);
     f.setPanelText(3, QStringLiteral("文件数：") + QString::number(f.model()->rowCount()));

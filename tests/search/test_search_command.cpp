@@ -78,6 +78,23 @@ TEST_F(SearchCommandTest, SimilarWithoutExtensionSeesEveryFile)
     EXPECT_EQ(form->model()->rowCount(), 3);
 }
 
+TEST_F(SearchCommandTest, NamesBeyondAsciiMatchAsTheyDidDecoded)
+{
+    TempTree t;
+    t.file(QStringLiteral("文档port.txt"));
+    t.file(QStringLiteral("\u212Aey.txt")); // KELVIN SIGN folds to "k"
+    t.file(QStringLiteral("key.txt"));
+    t.file(QStringLiteral("文档.txt"));
+    search(t.root(), QStringLiteral("Key.TXT"), 0);
+    EXPECT_EQ(listedNames(form), QStringList({"key.txt", QStringLiteral("\u212Aey.txt")}));
+    form->model()->clear();
+    search(t.root(), QStringLiteral("PORT"), 1);
+    EXPECT_EQ(listedNames(form), QStringList({QStringLiteral("文档port.txt")}));
+    form->model()->clear();
+    search(t.root(), QStringLiteral("文档.TXT"), 0);
+    EXPECT_EQ(listedNames(form), QStringList({QStringLiteral("文档.txt")}));
+}
+
 TEST_F(SearchCommandTest, SearchingTwiceAddsNoDuplicatesAndKeepsStatusesAndTicks)
 {
     TempTree t;

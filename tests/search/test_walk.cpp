@@ -279,6 +279,39 @@ TEST(Walk, StopsAfterTheCurrentFileAndEntersNoFurtherFolder)
     EXPECT_EQ(mid.FoundFiles.size(), 50u) << "the stop noticed right after the 50th file";
 }
 
+TEST(Walk, FactsAreReadAfterTheWalkOnlyForAcceptedNamesAndAVanishedFileIsPassedOver)
+{
+    TempTree t;
+    t.file(QStringLiteral("a/keep.txt"), QByteArray(3000, 'k'));
+    t.file(QStringLiteral("a/gone.txt"));
+    t.file(QStringLiteral("a/now-a-folder.txt"));
+    t.file(QStringLiteral("b/keep.txt"));
+    t.file(QStringLiteral("b/skip.txt"));
+    SearchState s = stateFor(QString());
+    FakeHost host;
+    host.subfolders = true;
+    FolderWalk(s, host).walk(t.root());
+    EXPECT_EQ(s.Finds.size(), 5u);
+    EXPECT_TRUE(s.FoundFiles.empty());
+    // Between the walk and the reading of facts the tree changes.
+    ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("a/gone.txt"))));
+    ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("a/now-a-folder.txt"))));
+    ASSERT_TRUE(QDir().mkdir(t.path(QStringLiteral("a/now-a-folder.txt"))));
+    QStringList asked;
+    FoundReader reader(s.Finds, [&](const char *name, size_t n) {
+        asked << QString::fromUtf8(name, static_cast<qsizetype>(n));
+        return !asked.last().startsWith(QLatin1String("skip"));
+    });
+    std::vector<FoundFile> out;
+    EXPECT_TRUE(reader.read(out));
+    EXPECT_EQ(asked.size(), 5);
+    ASSERT_EQ(out.size(), 2u);
+    std::sort(out.begin(), out.end(), [](const FoundFile &x, const FoundFile &y) { return x.FullPath() < y.FullPath(); });
+    EXPECT_EQ(out[0].FullPath(), t.path(QStringLiteral("a/keep.txt")));
+    EXPECT_EQ(out[0].Size, 3000);
+    EXPECT_EQ(out[1].FullPath(), t.path(QStringLiteral("b/keep.txt")));
+}
+
 TEST(Walk, MissingStartFolderCollectsNothing)
 {
     TempTree t;

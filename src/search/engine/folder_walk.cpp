@@ -114,29 +114,36 @@ void FolderWalk::Listing::add(const char *name, size_t length, bool file, bool f
 
 FolderWalk::FolderWalk(SearchState &state, WalkHost &host) : m_state(state), m_host(host) {}
 
-void FolderWalk::搜索文件夹(const QString &folder)
+void FolderWalk::walk(const QString &folder)
 {
     m_statusKind = Pending::Text;
     m_statusText = folder;
     m_state.SearchedFolders.clear();
+    m_state.Finds.clear();
     // Resolved once: every path below it is then exactly what is read.
     遍历文件夹(folderPathOf(folder));
     flush();
 }
 
+void FolderWalk::搜索文件夹(const QString &folder)
+{
+    walk(folder);
+    FoundReader(m_state.Finds, {}).read(m_state.FoundFiles);
+    m_state.Finds.clear();
+}
+
 void FolderWalk::遍历文件夹(const QString &folder)
 {
-    if (!FolderExists(folder))
-        return;
     Listing listing;
-    const bool readable = readFolder(folder, listing);
-    if (readable)
+    const Read read = readFolder(folder, listing);
+    if (read == Read::Missing)
+        return;
+    if (read == Read::Done)
         collect(folder, listing);
-    closeFolder(listing);
     if (!m_host.includeSubfolders())
         return;
     m_state.SearchedFolders.append(folder);
-    if (!readable || !能否枚举(listing))
+    if (read != Read::Done || !能否枚举(listing))
         return;
     for (const Entry &e : listing.entries) {
         if (!e.isFolder)
@@ -153,12 +160,9 @@ void FolderWalk::遍历文件夹(const QString &folder)
 
 void FolderWalk::收集文件夹文件(const QString &folder)
 {
-    if (!FolderExists(folder))
-        return;
     Listing listing;
-    if (readFolder(folder, listing))
+    if (readFolder(folder, listing) == Read::Done)
         collect(folder, listing);
-    closeFolder(listing);
 }
 
 bool FolderWalk::isCandidate(const Listing &listing, const Entry &e) const
@@ -201,6 +205,7 @@ void FolderWalk::collect(const QString &folder, Listing &listing)
 {
     const QString folderPath = folderPathOf(folder);
     preparePattern();
+    m_state.Finds.beginFolder(folderPath);
 
     m_progressMax = listing.fileCount + 1;
     m_progressValue = 1;
@@ -224,34 +229,10 @@ void FolderWalk::collect(const QString &folder, Listing &listing)
         // Office's lock files "~$name" are never same-name files.
         const char *dot = lastDot(raw, e.length);
         const bool lockFile = e.length >= 2 && raw[0] == '~' && raw[1] == '$' && (!dot || dot - raw >= 2);
-        if (!lockFile && isCandidate(listing, e)) {
-            qint64 size = 0;
-            std::time_t mtime = 0;
-            bool facts = false;
-#ifdef Q_OS_WIN
-            const QFileInfo fi(JoinPath(folderPath, listing.name(e)));
-            facts = fi.isFile();
-            size = fi.size();
-            mtime = fi.lastModified().toSecsSinceEpoch();
-#else
-            struct stat st;
-            facts = ::fstatat(listing.dirFd, raw, &st, 0) == 0 && S_ISREG(st.st_mode);
-            size = st.st_size;
-            mtime = st.st_mtim.tv_sec;
-#endif
-            // A file gone since the folder was read is passed over.
-            if (facts) {
-                FoundFile f;
-                f.FileName = listing.name(e);
-                const qsizetype d = f.FileName.lastIndexOf(QLatin1Char('.'));
-                f.Extension = d < 0 ? QString() : extensionFor(QStringView(f.FileName).mid(d + 1));
-                f.TypeName = typeNameFor(f.Extension);
-                f.Size = size;
-                f.FolderPath = folderPath;
-                f.MTime = mtime;
-                m_state.FoundFiles.push_back(std::move(f));
-            }
-        }
+        // Only the name now: the facts of the few the name filter keeps are
+        // read when the walk is over.
+        if (!lockFile && isCandidate(listing, e))
+            m_state.Finds.add(raw, e.length);
         if (m_host.stopRequested())
             break;
     }
@@ -260,7 +241,80 @@ void FolderWalk::collect(const QString &folder, Listing &listing)
     m_statusEntry = nullptr;
 }
 
-const QString &FolderWalk::extensionFor(QStringView extension)
+FoundReader::FoundReader(const WalkFinds &finds, Accept accept) : m_finds(finds), m_accept(std::move(accept)) {}
+
+FoundReader::~FoundReader() { closeFolder(); }
+
+void FoundReader::closeFolder()
+{
+#ifndef Q_OS_WIN
+    if (m_dirFd >= 0)
+        ::close(m_dirFd);
+#endif
+    m_dirFd = -1;
+    m_dirTried = false;
+}
+
+bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough)
+{
+    const std::vector<WalkFinds::Run> &runs = m_finds.runs();
+    int sinceAsked = 0;
+    while (m_run < runs.size()) {
+        const WalkFinds::Run &run = runs[m_run];
+        const char *block = m_finds.bytes(run);
+        m_at = std::max(m_at, run.begin);
+        while (m_at < run.end) {
+            if (enough && ++sinceAsked >= 64) {
+                sinceAsked = 0;
+                if (enough())
+                    return false;
+            }
+            const char *name = block + m_at;
+            const size_t length = std::strlen(name);
+            m_at += static_cast<quint32>(length + 1);
+            if (m_accept && !m_accept(name, length))
+                continue;
+            qint64 size = 0;
+            std::time_t mtime = 0;
+            bool facts = false;
+#ifdef Q_OS_WIN
+            const QFileInfo fi(JoinPath(run.folder, DecodeFileName(name, static_cast<qsizetype>(length))));
+            facts = fi.isFile();
+            size = fi.size();
+            mtime = fi.lastModified().toSecsSinceEpoch();
+#else
+            if (!m_dirTried) {
+                // Relative to the folder, as the walk read it: no full path
+                // is looked up again for every file.
+                m_dirFd = ::open(EncodeFileName(run.folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+                m_dirTried = true;
+            }
+            struct stat st;
+            facts = m_dirFd >= 0 && ::fstatat(m_dirFd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
+            size = st.st_size;
+            mtime = st.st_mtim.tv_sec;
+#endif
+            // A file gone since the folder was read is passed over.
+            if (!facts)
+                continue;
+            FoundFile f;
+            f.FileName = DecodeFileName(name, static_cast<qsizetype>(length));
+            const qsizetype d = f.FileName.lastIndexOf(QLatin1Char('.'));
+            f.Extension = d < 0 ? QString() : extensionFor(QStringView(f.FileName).mid(d + 1));
+            f.TypeName = typeNameFor(f.Extension);
+            f.Size = size;
+            f.FolderPath = run.folder;
+            f.MTime = mtime;
+            out.push_back(std::move(f));
+        }
+        closeFolder();
+        ++m_run;
+        m_at = 0;
+    }
+    return true;
+}
+
+const QString &FoundReader::extensionFor(QStringView extension)
 {
     // One shared lower-case text per extension; a folder rarely holds many.
     for (const auto &[raw, lower] : m_extensions)
@@ -272,7 +326,7 @@ const QString &FolderWalk::extensionFor(QStringView extension)
     return m_extensions.back().second;
 }
 
-const QString &FolderWalk::typeNameFor(const QString &extension)
+const QString &FoundReader::typeNameFor(const QString &extension)
 {
     QHash<QString, QString> &names = typeNames();
     auto it = names.constFind(extension);
@@ -311,8 +365,10 @@ void FolderWalk::flushAndLetEventsRun()
 
 #ifdef Q_OS_WIN
 
-bool FolderWalk::readFolder(const QString &folder, Listing &listing)
+FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
 {
+    if (!FolderExists(folder))
+        return Read::Missing;
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
@@ -320,24 +376,23 @@ bool FolderWalk::readFolder(const QString &folder, Listing &listing)
         const QByteArray name = fi.fileName().toUtf8();
         listing.add(name.constData(), static_cast<size_t>(name.size()), fi.isFile(), fi.isDir());
     }
-    return true;
+    return Read::Done;
 }
-
-void FolderWalk::closeFolder(Listing &) {}
 
 #else
 
-bool FolderWalk::readFolder(const QString &folder, Listing &listing)
+FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
 {
     const int fd = ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Opening answers whether the folder is there; only a failure asks again,
+    // to tell a missing folder from one that cannot be read.
     if (fd < 0)
-        return false;
-    DIR *dir = ::fdopendir(::dup(fd));
+        return FolderExists(folder) ? Read::Unreadable : Read::Missing;
+    DIR *dir = ::fdopendir(fd);
     if (!dir) {
         ::close(fd);
-        return false;
+        return Read::Unreadable;
     }
-    listing.dirFd = fd;
     errno = 0;
     while (const dirent *d = ::readdir(dir)) {
         const char *n = d->d_name;
@@ -363,14 +418,7 @@ bool FolderWalk::readFolder(const QString &folder, Listing &listing)
     if (errno != 0)
         listing.subfoldersEnumerable = false;
     ::closedir(dir);
-    return true;
-}
-
-void FolderWalk::closeFolder(Listing &listing)
-{
-    if (listing.dirFd >= 0)
-        ::close(listing.dirFd);
-    listing.dirFd = -1;
+    return Read::Done;
 }
 
 #endif

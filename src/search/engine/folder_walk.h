@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <string>
 
 // What the walk needs from the window that runs it. The walk reads the two
@@ -17,12 +18,15 @@ public:
     virtual void letEventsRun() = 0;
 };
 
-// Walks the folder tree depth-first and collects the candidate files of a
-// search into SearchState::FoundFiles. Links to folders are not descended into.
+// Walks the folder tree depth-first and records the names of the candidate
+// files of a search in SearchState::Finds. Links to folders are not descended into.
 class FolderWalk {
 public:
     FolderWalk(SearchState &state, WalkHost &host);
 
+    // The walk alone: names only, no file's facts read.
+    void walk(const QString &folder);
+    // The walk, then every candidate's facts into SearchState::FoundFiles.
     void 搜索文件夹(const QString &folder);
     void 遍历文件夹(const QString &folder);
     void 收集文件夹文件(const QString &folder);
@@ -40,7 +44,6 @@ public:
         std::vector<Entry> entries;
         int fileCount = 0;
         bool subfoldersEnumerable = true;
-        int dirFd = -1; // kept open while the files are examined
 
         const char *raw(const Entry &e) const { return names.data() + e.offset; }
         QString name(const Entry &e) const;
@@ -49,13 +52,11 @@ public:
     static bool 能否枚举(const Listing &listing) { return listing.subfoldersEnumerable; }
 
 private:
-    bool readFolder(const QString &folder, Listing &listing);
-    void closeFolder(Listing &listing);
+    enum class Read { Missing, Unreadable, Done };
+    Read readFolder(const QString &folder, Listing &listing);
     void collect(const QString &folder, Listing &listing);
     bool isCandidate(const Listing &listing, const Entry &e) const;
     void preparePattern();
-    const QString &typeNameFor(const QString &extension);
-    const QString &extensionFor(QStringView extension);
     // The screen shows the latest status and bar value; writing them once per
     // event-loop turn shows the same as writing them for every file.
     void flushAndLetEventsRun();
@@ -63,7 +64,6 @@ private:
 
     SearchState &m_state;
     WalkHost &m_host;
-    std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
     // The pattern's extension when it is plain ASCII: names are then tested
     // as bytes, without decoding them.
     QByteArray m_asciiExtension;
@@ -78,4 +78,33 @@ private:
     int m_progressMax = 100;
     int m_progressValue = 0;
     bool m_progressDirty = false;
+};
+
+// Reads the facts of the names a walk recorded that a filter lets through,
+// in the walk's order, a part at a time. A file gone since the walk, or no
+// longer a file, is passed over.
+class FoundReader {
+public:
+    using Accept = std::function<bool(const char *name, size_t length)>;
+    FoundReader(const WalkFinds &finds, Accept accept);
+    ~FoundReader();
+    FoundReader(const FoundReader &) = delete;
+    FoundReader &operator=(const FoundReader &) = delete;
+
+    // Appends found files to out until every name is looked at (returns
+    // true) or enough() says so; enough is asked every few names.
+    bool read(std::vector<FoundFile> &out, const std::function<bool()> &enough = {});
+
+private:
+    void closeFolder();
+    const QString &typeNameFor(const QString &extension);
+    const QString &extensionFor(QStringView extension);
+
+    const WalkFinds &m_finds;
+    Accept m_accept;
+    size_t m_run = 0;
+    quint32 m_at = 0; // within the run's block
+    int m_dirFd = -1; // the current run's folder, opened at its first accepted name
+    bool m_dirTried = false;
+    std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
 };

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 #include <vector>
 
 // Joins a folder and a name with the native separator (once).
@@ -31,15 +32,48 @@ struct FoundFile {
     }
 };
 
+// The candidate names of a walk as the file system spells them, by folder.
+// The name filter is known only when the walk ends, so every candidate is
+// kept until then; a name costs its bytes, and its facts are read only when
+// the filter lets it through.
+class WalkFinds {
+public:
+    // Names of one folder that sit together in one block.
+    struct Run {
+        QString folder; // shared by the folder's runs
+        quint32 block = 0;
+        quint32 begin = 0; // byte range in the block; each name ends with a NUL
+        quint32 end = 0;
+    };
+
+    void beginFolder(const QString &folder);
+    void add(const char *name, size_t length);
+    void clear();
+    size_t size() const { return m_count; }
+    const std::vector<Run> &runs() const { return m_runs; }
+    const char *bytes(const Run &r) const { return m_blocks[r.block].data(); }
+
+private:
+    // Fixed-size blocks: growing one buffer would copy it and, for a
+    // moment, hold it twice.
+    std::vector<std::string> m_blocks;
+    std::vector<Run> m_runs;
+    QString m_folder;
+    bool m_runOpen = false;
+    size_t m_count = 0;
+};
+
 // The search state the main window keeps between the walk and the list.
 struct SearchState {
     QString SearchExtension;
     QString SearchPattern;
+    WalkFinds Finds; // what the last walk found, before the name filter
     std::vector<FoundFile> FoundFiles;
     QStringList SearchedFolders; // visited folders, only while subfolders are searched
 
     void reset()
     {
+        Finds.clear();
         FoundFiles.clear();
         FoundFiles.shrink_to_fit();
         SearchedFolders.clear();
