@@ -27,9 +27,11 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         // The key keeps a name's bytes; the user sees what can be shown.
-        if (index.column() == NameColumn || index.column() == FolderColumn)
-            return ShownFileName(r.text(index.column()));
-        return r.text(index.column());
+        switch (index.column()) {
+        case NameColumn: return ShownFileName(r.fileName);
+        case FolderColumn: return ShownFileName(r.folder());
+        default: return r.text(index.column());
+        }
     case Qt::CheckStateRole:
         if (index.column() == StatusColumn)
             return r.checked ? Qt::Checked : Qt::Unchecked;
@@ -84,26 +86,46 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     return QVariant();
 }
 
+const QString *ResultModel::folderEntry(const QString &folder)
+{
+    auto it = m_folderOf.constFind(folder);
+    if (it != m_folderOf.cend())
+        return *it;
+    m_folders.push_back(folder);
+    const QString *entry = &m_folders.back();
+    m_folderOf.insert(folder, entry);
+    return entry;
+}
+
 int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std::vector<int> &icons)
 {
     // New rows are staged behind the rows the views know of, then announced
     // at once: no second copy of a million rows.
     const size_t first = m_rows.size();
-    m_rows.reserve(first + files.size());
+    const size_t want = first + files.size();
+    if (want > m_rows.capacity()) // rows come in chunks: grow by half, not by each chunk
+        m_rows.reserve(std::max(want, m_rows.capacity() + m_rows.capacity() / 2));
     const KeyIndex::RowOf rowOf = [this](int id) -> const ResultRow & {
         return m_rows[static_cast<size_t>(m_pos[static_cast<size_t>(id)])];
     };
-    m_index.reserve(first + files.size(), rowOf);
+    m_index.reserve(want, rowOf);
+    // The files of one folder come together and share their folder's text.
+    const QString *lastFolder = nullptr;
+    const QChar *lastFolderData = nullptr;
     for (size_t i = 0; i < files.size(); ++i) {
         const FoundFile &f = *files[i];
         // A file named twice, listed before or earlier in this batch, is added once.
         if (m_index.find(f.FolderPath, f.FileName, rowOf) >= 0)
             continue; // listed already: the row keeps its status, facts and tick
+        if (!lastFolder || f.FolderPath.constData() != lastFolderData || *lastFolder != f.FolderPath) {
+            lastFolder = folderEntry(f.FolderPath);
+            lastFolderData = f.FolderPath.constData();
+        }
         ResultRow r;
         r.fileName = f.FileName;
-        r.sizeKB = f.SizeKB();
-        r.modified = f.Modified();
-        r.folder = f.FolderPath;
+        r.folderText = lastFolder;
+        r.size = f.Size;
+        r.mtime = f.MTime;
         r.icon = i < icons.size() ? icons[i] : 0;
         r.id = static_cast<int>(m_pos.size());
         m_pos.push_back(static_cast<int>(m_rows.size()));
@@ -127,6 +149,8 @@ void ResultModel::clear()
     m_pos.clear();
     m_pos.shrink_to_fit();
     m_index.clear();
+    m_folders.clear();
+    m_folderOf.clear();
     m_visible = 0;
     endResetModel();
 }
@@ -210,18 +234,19 @@ void ResultModel::setStatus(int r, const QString &status)
 {
     if (r < 0 || r >= size())
         return;
-    m_rows[static_cast<size_t>(r)].status = status;
+    m_rows[static_cast<size_t>(r)].setStatus(status);
     const QModelIndex i = index(r, StatusColumn);
     emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
-void ResultModel::setFacts(int r, const QString &sizeKB, const QString &modified)
+void ResultModel::setFacts(int r, RowFacts facts, qint64 size, qint64 mtime)
 {
-    if (r < 0 || r >= size())
+    if (r < 0 || r >= this->size())
         return;
     ResultRow &row = m_rows[static_cast<size_t>(r)];
-    row.sizeKB = sizeKB;
-    row.modified = modified;
+    row.facts = facts;
+    row.size = facts == RowFacts::Known ? size : 0;
+    row.mtime = facts == RowFacts::Known ? mtime : 0;
     emit dataChanged(index(r, SizeColumn), index(r, TimeColumn), {Qt::DisplayRole});
 }
 
@@ -256,20 +281,36 @@ void ResultModel::applyOrder(const std::vector<int> &perm)
     const size_t n = m_rows.size();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<ResultRow> sorted;
-    sorted.reserve(n);
-    std::vector<int> newPos(n);
-    for (size_t i = 0; i < n; ++i) {
-        newPos[static_cast<size_t>(perm[i])] = static_cast<int>(i);
-        sorted.push_back(std::move(m_rows[static_cast<size_t>(perm[i])]));
+    // In place, cycle by cycle: a second copy of a million rows would raise
+    // the peak by its size.
+    std::vector<char> placed(n);
+    for (size_t start = 0; start < n; ++start) {
+        if (placed[start])
+            continue;
+        ResultRow held = std::move(m_rows[start]);
+        size_t at = start;
+        for (;;) {
+            placed[at] = 1;
+            const size_t from = static_cast<size_t>(perm[at]);
+            if (from == start) {
+                m_rows[at] = std::move(held);
+                break;
+            }
+            m_rows[at] = std::move(m_rows[from]);
+            at = from;
+        }
     }
-    m_rows.swap(sorted);
     updatePositions();
 
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex &i : before)
-        after.append(index(newPos[static_cast<size_t>(i.row())], i.column()));
-    changePersistentIndexList(before, after);
+    if (!before.isEmpty()) {
+        std::vector<int> newPos(n);
+        for (size_t i = 0; i < n; ++i)
+            newPos[static_cast<size_t>(perm[i])] = static_cast<int>(i);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const QModelIndex &i : before)
+            after.append(index(newPos[static_cast<size_t>(i.row())], i.column()));
+        changePersistentIndexList(before, after);
+    }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -66,7 +66,7 @@ constexpr quint64 RemovedSlot = ~0ULL - 1;
 
 } // namespace
 
-size_t KeyIndex::hashOf(const ResultRow &row) { return hashParts(PathParts(row.folder, row.fileName)); }
+size_t KeyIndex::hashOf(const ResultRow &row) { return hashParts(PathParts(row.folder(), row.fileName)); }
 
 void KeyIndex::clear()
 {
@@ -111,7 +111,7 @@ int KeyIndex::find(QStringView path, const RowOf &rowOf) const
     const PathParts wanted(path);
     return lookup(hashParts(wanted), [&](int id) {
         const ResultRow &r = rowOf(id);
-        return sameParts(PathParts(r.folder, r.fileName), wanted);
+        return sameParts(PathParts(r.folder(), r.fileName), wanted);
     });
 }
 
@@ -120,7 +120,7 @@ int KeyIndex::find(const QString &folder, const QString &name, const RowOf &rowO
     const PathParts wanted(folder, name);
     return lookup(hashParts(wanted), [&](int id) {
         const ResultRow &r = rowOf(id);
-        return sameParts(PathParts(r.folder, r.fileName), wanted);
+        return sameParts(PathParts(r.folder(), r.fileName), wanted);
     });
 }
 
