@@ -89,9 +89,11 @@ void KeyIndex::rehash(size_t capacity, const RowOf &rowOf)
     old.swap(m_slots);
     m_slots.assign(capacity, EmptySlot);
     m_used = 0;
+    // The tag is the hash's low half, all a table under 2^32 slots uses.
+    Q_UNUSED(rowOf);
     for (quint64 slot : old)
         if (slot != EmptySlot && slot != RemovedSlot)
-            insertId(static_cast<int>(slot & 0xffffffffu), hashOf(rowOf(static_cast<int>(slot & 0xffffffffu))));
+            insertId(static_cast<int>(slot & 0xffffffffu), static_cast<size_t>(slot >> 32));
 }
 
 void KeyIndex::insertId(int id, size_t hash)
