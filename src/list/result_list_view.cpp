@@ -140,20 +140,26 @@ std::function<int(const ResultRow &)> cellWidth(WidthTable &table, int column)
     };
     switch (column) {
     case ResultRow::StatusColumn: {
-        auto known = std::make_shared<QHash<quint32, int>>();
+        auto known = std::make_shared<std::vector<int>>();
         return [&table, known](const ResultRow &r) {
-            auto it = known->constFind(r.statusCode);
-            if (it == known->cend())
-                it = known->insert(r.statusCode, table.width(r.status()));
-            return *it;
+            if (r.statusCode >= known->size())
+                known->resize(r.statusCode + 1, -1);
+            int &w = (*known)[r.statusCode];
+            if (w < 0)
+                w = table.width(r.status());
+            return w;
         };
     }
     case ResultRow::FolderColumn: {
         auto known = std::make_shared<QHash<const QString *, int>>();
-        return [&table, known](const ResultRow &r) {
+        auto last = std::make_shared<std::pair<const QString *, int>>(nullptr, -1);
+        return [&table, known, last](const ResultRow &r) {
+            if (last->second >= 0 && last->first == r.folderText)
+                return last->second;
             auto it = known->constFind(r.folderText);
             if (it == known->cend())
                 it = known->insert(r.folderText, table.width(r.folder()));
+            *last = {r.folderText, *it};
             return *it;
         };
     }

@@ -101,12 +101,10 @@ int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std:
 {
     // New rows are staged behind the rows the views know of, then announced
     // at once: no second copy of a million rows.
-    const size_t first = m_rows.size();
+    const size_t first = static_cast<size_t>(m_rows.size());
     const size_t want = first + files.size();
-    if (want > m_rows.capacity()) // rows come in chunks: grow by half, not by each chunk
-        m_rows.reserve(std::max(want, m_rows.capacity() + m_rows.capacity() / 2));
     const KeyIndex::RowOf rowOf = [this](int id) -> const ResultRow & {
-        return m_rows[static_cast<size_t>(m_pos[static_cast<size_t>(id)])];
+        return m_rows.at(m_pos.at(id));
     };
     m_index.reserve(want, rowOf);
     // The files of one folder come together and share their folder's text.
@@ -130,9 +128,9 @@ int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std:
         r.id = static_cast<int>(m_pos.size());
         m_pos.push_back(static_cast<int>(m_rows.size()));
         m_rows.push_back(std::move(r));
-        m_index.insert(m_rows.back(), rowOf);
+        m_index.insert(m_rows.constLast(), rowOf);
     }
-    const int added = static_cast<int>(m_rows.size() - first);
+    const int added = static_cast<int>(static_cast<size_t>(m_rows.size()) - first);
     if (added == 0)
         return 0;
     beginInsertRows(QModelIndex(), static_cast<int>(first), static_cast<int>(first) + added - 1);
@@ -144,10 +142,8 @@ int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std:
 void ResultModel::clear()
 {
     beginResetModel();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
-    m_pos.clear();
-    m_pos.shrink_to_fit();
+    m_rows = QList<ResultRow>();
+    m_pos = QList<int>();
     m_index.clear();
     m_folders.clear();
     m_folderOf.clear();
@@ -157,23 +153,31 @@ void ResultModel::clear()
 
 bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
 {
-    const size_t n = std::min(remove.size(), m_rows.size());
+    const size_t n = std::min(remove.size(), static_cast<size_t>(m_rows.size()));
     size_t runs = 0;
     for (size_t i = 0; i < n; ++i)
         runs += remove[i] && (i == 0 || !remove[i - 1]);
     if (runs == 0)
         return false;
+    size_t removed = 0;
     for (size_t i = 0; i < n; ++i) {
         if (!remove[i])
             continue;
-        m_index.remove(m_rows[i]);
-        m_pos[static_cast<size_t>(m_rows[i].id)] = -1;
+        m_pos[m_rows[i].id] = -1;
+        ++removed;
     }
+    // Many rows leave the index in one pass over it, without hashing their paths.
+    if (removed > 4096)
+        m_index.removeIf([this](int id) { return m_pos.at(id) < 0; });
+    else
+        for (size_t i = 0; i < n; ++i)
+            if (remove[i])
+                m_index.remove(m_rows.at(static_cast<qsizetype>(i)));
     const bool reset = runs > 64;
     if (reset) {
         beginResetModel();
         size_t out = 0;
-        for (size_t i = 0; i < m_rows.size(); ++i)
+        for (size_t i = 0; i < static_cast<size_t>(m_rows.size()); ++i)
             if (i >= n || !remove[i])
                 m_rows[out++] = std::move(m_rows[i]);
         m_rows.resize(out);
@@ -263,13 +267,13 @@ void ResultModel::setFileName(int r, const QString &fileName)
 
 void ResultModel::updatePositions(size_t from)
 {
-    for (size_t i = from; i < m_rows.size(); ++i)
+    for (size_t i = from; i < static_cast<size_t>(m_rows.size()); ++i)
         m_pos[static_cast<size_t>(m_rows[i].id)] = static_cast<int>(i);
 }
 
 void ResultModel::sortRows(int column, Qt::SortOrder order)
 {
-    const std::vector<int> perm = SortedOrder(m_rows, column, order == Qt::DescendingOrder);
+    const std::vector<int> perm = SortedOrder({m_rows.constData(), static_cast<size_t>(m_rows.size())}, column, order == Qt::DescendingOrder);
     if (!perm.empty())
         applyOrder(perm);
 }
@@ -278,7 +282,7 @@ void ResultModel::sortRows(int column, Qt::SortOrder order)
 // indexes (selection, current row) along.
 void ResultModel::applyOrder(const std::vector<int> &perm)
 {
-    const size_t n = m_rows.size();
+    const size_t n = static_cast<size_t>(m_rows.size());
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     // In place, cycle by cycle: a second copy of a million rows would raise

@@ -2,6 +2,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QIcon>
+#include <QList>
 #include <QString>
 
 #include "list/engine/key_index.h"
@@ -64,8 +65,8 @@ private:
     void applyOrder(const std::vector<int> &perm);
     const QString *folderEntry(const QString &folder);
 
-    std::vector<ResultRow> m_rows;
-    std::vector<int> m_pos; // id -> row, -1 for a removed row
+    QList<ResultRow> m_rows; // grows in place, see ResultRow
+    QList<int> m_pos;        // id -> row, -1 for a removed row
     int m_visible = 0;      // rows the views know of
     KeyIndex m_index;
     std::deque<QString> m_folders; // each folder once; rows point into it

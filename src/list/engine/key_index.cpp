@@ -163,3 +163,11 @@ void KeyIndex::remove(const ResultRow &row)
         }
     }
 }
+
+void KeyIndex::removeIf(const std::function<bool(int id)> &gone)
+{
+    // Marked, not emptied: rows further along a probe chain stay reachable.
+    for (quint64 &slot : m_slots)
+        if (slot != EmptySlot && slot != RemovedSlot && gone(static_cast<int>(slot & 0xffffffffu)))
+            slot = RemovedSlot;
+}

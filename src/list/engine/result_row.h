@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QtGlobal>
+#include <QTypeInfo>
 
 // What a row's size and time columns show: the file's facts, or the note
 // that a fresh look found the file gone or could not read it.
@@ -33,6 +34,10 @@ struct ResultRow {
     // The text a column shows.
     QString text(int column) const;
 };
+
+// Rows move as bytes: a growing list of a million rows is moved by the
+// system, not copied row by row beside the old one.
+Q_DECLARE_TYPEINFO(ResultRow, Q_RELOCATABLE_TYPE);
 
 // The status texts rows use, each kept once. Code 0 is the empty text.
 namespace StatusText {

@@ -92,7 +92,7 @@ const char16_t *foldTable()
 // each group of names equal so far is sorted by its next four units. A
 // group holding a unit that does not fold into one unit (a surrogate pair)
 // is sorted by the full comparison instead.
-void sortNames(const std::vector<ResultRow> &rows, std::vector<Item> &items, bool desc)
+void sortNames(std::span<const ResultRow> rows, std::vector<Item> &items, bool desc)
 {
     const char16_t *fold = foldTable();
     constexpr quint32 Continues = 5;
@@ -146,7 +146,7 @@ void sortNames(const std::vector<ResultRow> &rows, std::vector<Item> &items, boo
 
 } // namespace
 
-std::vector<int> SortedOrder(const std::vector<ResultRow> &rows, int column, bool desc)
+std::vector<int> SortedOrder(std::span<const ResultRow> rows, int column, bool desc)
 {
     if (rows.size() < 2 || column < 0 || column >= ResultRow::ColumnCount)
         return {};
