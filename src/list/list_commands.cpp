@@ -10,6 +10,7 @@
 #include "shell/engine/file_system.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QItemSelectionModel>
 
 bool EndsWithReplaceTag(const ResultRow &row) { return row.fileName.endsWith(ReplaceTag); }
@@ -98,6 +99,9 @@ void ListCommands::removeRows(const std::function<bool(int)> &test)
         return;
     BusyGuard busy(m_form);
     removeWhere(test);
+    // A turn of the event loop between removing and refitting, so that at a
+    // million rows the window is not still for both; it stays busy.
+    QCoreApplication::processEvents();
     showCountAndFit();
 }
 

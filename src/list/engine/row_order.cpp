@@ -13,29 +13,42 @@ namespace {
 // every sort here is stable and starts from the rows in their order.
 struct Item {
     quint64 key;
-    quint32 aux; // a second, lesser key byte
+    quint64 key2; // a second, lesser key
+    quint32 aux;  // a third, lesser key byte
     quint32 row;
 };
 
-bool less(const Item &a, const Item &b) { return a.key != b.key ? a.key < b.key : a.aux < b.aux; }
+bool less(const Item &a, const Item &b)
+{
+    if (a.key != b.key)
+        return a.key < b.key;
+    return a.key2 != b.key2 ? a.key2 < b.key2 : a.aux < b.aux;
+}
 
-// Stable least-significant-byte radix sort by key, then aux; bytes in which
-// every item agrees cost no pass.
+bool sameKey(const Item &a, const Item &b) { return a.key == b.key && a.key2 == b.key2 && a.aux == b.aux; }
+
+// Stable least-significant-byte radix sort by key, key2, then aux; bytes in
+// which every item agrees cost no pass.
 void radixSort(Item *items, size_t n, Item *spare)
 {
     if (n < 64) {
         std::stable_sort(items, items + n, less);
         return;
     }
-    constexpr int Bytes = 9; // aux's low byte, then the key's eight
+    constexpr int Bytes = 17; // aux's low byte, then key2's eight, then the key's eight
     auto byteOf = [](const Item &it, int b) -> unsigned {
-        return b == 0 ? (it.aux & 0xffu) : static_cast<unsigned>((it.key >> (8 * (b - 1))) & 0xffu);
+        if (b == 0)
+            return it.aux & 0xffu;
+        return static_cast<unsigned>(((b <= 8 ? it.key2 : it.key) >> (8 * ((b - 1) % 8))) & 0xffu);
     };
     std::array<std::array<size_t, 256>, Bytes> counts{};
     for (size_t i = 0; i < n; ++i) {
         counts[0][items[i].aux & 0xffu]++;
-        quint64 k = items[i].key;
-        for (int b = 1; b < Bytes; ++b, k >>= 8)
+        quint64 k = items[i].key2;
+        for (int b = 1; b <= 8; ++b, k >>= 8)
+            counts[static_cast<size_t>(b)][k & 0xffu]++;
+        k = items[i].key;
+        for (int b = 9; b < Bytes; ++b, k >>= 8)
             counts[static_cast<size_t>(b)][k & 0xffu]++;
     }
     Item *from = items, *to = spare;
@@ -55,6 +68,56 @@ void radixSort(Item *items, size_t n, Item *spare)
     }
     if (from != items)
         std::copy(from, from + n, items);
+}
+
+// Stable most-significant-byte radix sort, for keys of which only a few bytes
+// tell the items apart (names sharing their first letters): it goes straight
+// to the first byte in which the items differ, then sorts each part apart.
+void msdSort(Item *items, size_t n, Item *spare)
+{
+    if (n < 64) {
+        std::stable_sort(items, items + n, less);
+        return;
+    }
+    quint64 diff = 0, diff2 = 0;
+    quint32 diffAux = 0;
+    for (size_t i = 1; i < n; ++i) {
+        diff |= items[i].key ^ items[0].key;
+        diff2 |= items[i].key2 ^ items[0].key2;
+        diffAux |= (items[i].aux ^ items[0].aux) & 0xffu;
+    }
+    int shift;
+    int part; // 0 key, 1 key2, 2 aux
+    if (diff) {
+        part = 0;
+        shift = (63 - __builtin_clzll(diff)) / 8 * 8;
+    } else if (diff2) {
+        part = 1;
+        shift = (63 - __builtin_clzll(diff2)) / 8 * 8;
+    } else if (diffAux) {
+        part = 2;
+        shift = 0;
+    } else {
+        return; // all equal: their order stands
+    }
+    auto byteOf = [part, shift](const Item &it) -> size_t {
+        const quint64 v = part == 0 ? it.key : part == 1 ? it.key2 : it.aux;
+        return static_cast<size_t>((v >> shift) & 0xffu);
+    };
+    std::array<size_t, 256> count{}, at{};
+    for (size_t i = 0; i < n; ++i)
+        count[byteOf(items[i])]++;
+    for (size_t b = 1; b < 256; ++b)
+        at[b] = at[b - 1] + count[b - 1];
+    for (size_t i = 0; i < n; ++i)
+        spare[at[byteOf(items[i])]++] = items[i];
+    std::copy(spare, spare + n, items);
+    size_t start = 0;
+    for (size_t b = 0; b < 256; ++b) {
+        if (count[b] > 1)
+            msdSort(items + start, count[b], spare + start);
+        start += count[b];
+    }
 }
 
 // Ranks of a few distinct texts in the order the list compares texts: no
@@ -88,14 +151,15 @@ const char16_t *foldTable()
     return table.get();
 }
 
-// Names compared as the list compares texts, four folded units at a time:
-// each group of names equal so far is sorted by its next four units. A
+// Names compared as the list compares texts, eight folded units at a time:
+// each group of names equal so far is sorted by its next eight units. A
 // group holding a unit that does not fold into one unit (a surrogate pair)
 // is sorted by the full comparison instead.
 void sortNames(std::span<const ResultRow> rows, std::vector<Item> &items, bool desc)
 {
     const char16_t *fold = foldTable();
-    constexpr quint32 Continues = 5;
+    constexpr qsizetype Units = 8;
+    constexpr quint32 Continues = Units + 1;
     std::vector<Item> spare(items.size());
     struct Group { size_t begin, end; qsizetype depth; };
     std::vector<Group> todo{{0, items.size(), 0}};
@@ -105,21 +169,23 @@ void sortNames(std::span<const ResultRow> rows, std::vector<Item> &items, bool d
         bool exact = true;
         for (size_t i = g.begin; i < g.end; ++i) {
             const QString &s = rows[items[i].row].fileName;
-            const qsizetype at = g.depth * 4;
+            const qsizetype at = g.depth * Units;
             const qsizetype left = s.size() - at;
-            quint64 key = 0;
-            for (qsizetype u = 0; u < 4; ++u) {
-                key <<= 16;
+            quint64 key[2] = {0, 0};
+            for (qsizetype u = 0; u < Units; ++u) {
+                quint64 &k = key[u / 4];
+                k <<= 16;
                 if (u >= left)
                     continue;
                 const char16_t c = s.at(at + u).unicode();
                 const char16_t f = fold[c];
                 if ((f == 0 && c != 0) || (QChar::isLowSurrogate(c) && at + u > 0 && s.at(at + u - 1).isHighSurrogate()))
                     exact = false;
-                key |= f;
+                k |= f;
             }
             const quint32 aux = static_cast<quint32>(std::min<qsizetype>(left, Continues));
-            items[i].key = desc ? ~key : key;
+            items[i].key = desc ? ~key[0] : key[0];
+            items[i].key2 = desc ? ~key[1] : key[1];
             items[i].aux = desc ? 255 - aux : aux;
         }
         Item *first = items.data() + g.begin;
@@ -131,11 +197,11 @@ void sortNames(std::span<const ResultRow> rows, std::vector<Item> &items, bool d
             });
             continue;
         }
-        radixSort(first, n, spare.data());
+        msdSort(first, n, spare.data());
         const quint32 more = desc ? 255 - Continues : Continues;
         for (size_t i = g.begin; i < g.end;) {
             size_t j = i + 1;
-            while (j < g.end && items[j].key == items[i].key && items[j].aux == items[i].aux)
+            while (j < g.end && sameKey(items[j], items[i]))
                 ++j;
             if (j - i > 1 && items[i].aux == more)
                 todo.push_back({i, j, g.depth + 1});
@@ -153,7 +219,7 @@ std::vector<int> SortedOrder(std::span<const ResultRow> rows, int column, bool d
     const size_t n = rows.size();
     std::vector<Item> items(n);
     for (size_t i = 0; i < n; ++i)
-        items[i] = {0, 0, static_cast<quint32>(i)};
+        items[i] = {0, 0, 0, static_cast<quint32>(i)};
 
     if (column == ResultRow::NameColumn) {
         sortNames(rows, items, desc);
