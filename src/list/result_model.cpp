@@ -296,6 +296,8 @@ void ResultModel::applyOrder(const std::vector<int> &perm)
         for (;;) {
             placed[at] = 1;
             const size_t from = static_cast<size_t>(perm[at]);
+            if (from != start) // the next row of the cycle, asked for ahead
+                __builtin_prefetch(&m_rows.at(perm[from]));
             if (from == start) {
                 m_rows[at] = std::move(held);
                 break;

@@ -168,6 +168,13 @@ void sortNames(std::span<const ResultRow> rows, std::vector<Item> &items, bool d
         todo.pop_back();
         bool exact = true;
         for (size_t i = g.begin; i < g.end; ++i) {
+            // The rows lie anywhere in memory: ask for them ahead of use.
+            if (i + 16 < g.end)
+                __builtin_prefetch(&rows[items[i + 16].row]);
+            if (i + 8 < g.end) {
+                const QString &ahead = rows[items[i + 8].row].fileName;
+                __builtin_prefetch(ahead.constData() + std::min(g.depth * Units, ahead.size()));
+            }
             const QString &s = rows[items[i].row].fileName;
             const qsizetype at = g.depth * Units;
             const qsizetype left = s.size() - at;
