@@ -159,20 +159,7 @@ bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
         runs += remove[i] && (i == 0 || !remove[i - 1]);
     if (runs == 0)
         return false;
-    size_t removed = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (!remove[i])
-            continue;
-        m_pos[m_rows[i].id] = -1;
-        ++removed;
-    }
-    // Many rows leave the index in one pass over it, without hashing their paths.
-    if (removed > 4096)
-        m_index.removeIf([this](int id) { return m_pos.at(id) < 0; });
-    else
-        for (size_t i = 0; i < n; ++i)
-            if (remove[i])
-                m_index.remove(m_rows.at(static_cast<qsizetype>(i)));
+    forgetKeysMarked(remove);
     const bool reset = runs > 64;
     if (reset) {
         beginResetModel();
@@ -204,6 +191,27 @@ bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
         end = first;
     }
     return false;
+}
+
+void ResultModel::forgetKeysMarked(const std::vector<char> &remove)
+{
+    const size_t n = std::min(remove.size(), static_cast<size_t>(m_rows.size()));
+    constexpr size_t Few = 4096;
+    std::vector<size_t> fresh;
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (!remove[i] || m_pos[m_rows[i].id] < 0)
+            continue; // kept, or forgotten already
+        m_pos[m_rows[i].id] = -1;
+        if (++count <= Few)
+            fresh.push_back(i);
+    }
+    // Many rows leave the index in one pass over it, without hashing their paths.
+    if (count > Few)
+        m_index.removeIf([this](int id) { return m_pos.at(id) < 0; });
+    else
+        for (size_t i : fresh)
+            m_index.remove(m_rows.at(static_cast<qsizetype>(i)));
 }
 
 KeyIndex::RowOf ResultModel::rowOf() const

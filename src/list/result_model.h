@@ -40,6 +40,10 @@ public:
     // run (the view keeps its selection); many go as one reset.
     // Returns whether the model was reset.
     bool removeRowsMarked(const std::vector<char> &remove);
+    // Takes the marked rows out of the key index ahead of removing them, so
+    // that at a million rows the two can happen in separate event-loop turns.
+    // Until then the rows still show, but are no longer found by key.
+    void forgetKeysMarked(const std::vector<char> &remove);
 
     int findKey(const QString &key) const; // row index or -1
     QString key(int row) const { return m_rows[static_cast<size_t>(row)].key(); }
