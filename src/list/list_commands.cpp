@@ -10,6 +10,7 @@
 #include "shell/engine/file_system.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QItemSelectionModel>
 
 bool EndsWithReplaceTag(const ResultRow &row) { return row.fileName.endsWith(ReplaceTag); }
@@ -71,6 +72,11 @@ void ListCommands::removeWhere(const std::function<bool(int)> &test)
         remove[static_cast<size_t>(i)] = test(i);
     // Where the model resets, the surviving rows get their selection back.
     const std::vector<char> selected = selectionMask(selection, n);
+    // Finding, unkeying, removing and refitting take a turn of the event loop
+    // each, so that at a million rows the window is not still for all of them;
+    // it stays busy throughout.
+    model.forgetKeysMarked(remove);
+    QCoreApplication::processEvents();
     if (model.removeRowsMarked(remove)) {
         QItemSelection keep;
         int out = 0, start = -1;
@@ -98,6 +104,7 @@ void ListCommands::removeRows(const std::function<bool(int)> &test)
         return;
     BusyGuard busy(m_form);
     removeWhere(test);
+    QCoreApplication::processEvents();
     showCountAndFit();
 }
 

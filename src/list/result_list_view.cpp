@@ -3,6 +3,7 @@
 #include "list/result_model.h"
 
 #include "app/engine/app_state.h"
+#include "shell/engine/file_texts.h"
 #include "shell/dialogs.h"
 
 #include <QHeaderView>
@@ -10,7 +11,9 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QHash>
 #include <array>
+#include <functional>
 #include <memory>
 
 ResultListView::ResultListView(QWidget *parent) : QTableView(parent), m_model(new ResultModel(this))
@@ -122,6 +125,81 @@ private:
     std::array<int, 65536> m_w;
 };
 
+// The width of a row's text in one column, measured without making a text
+// per row where the texts repeat: statuses and folders are shared, and when
+// the digits are equally wide, sizes with as many digits and all times are
+// as wide.
+std::function<int(const ResultRow &)> cellWidth(WidthTable &table, int column)
+{
+    auto digitsAlike = [&table] {
+        const int w = table.width(QStringLiteral("0"));
+        for (char16_t d = u'1'; d <= u'9'; ++d)
+            if (table.width(QString(QChar(d))) != w)
+                return false;
+        return true;
+    };
+    switch (column) {
+    case ResultRow::StatusColumn: {
+        auto known = std::make_shared<std::vector<int>>();
+        return [&table, known](const ResultRow &r) {
+            if (r.statusCode >= known->size())
+                known->resize(r.statusCode + 1, -1);
+            int &w = (*known)[r.statusCode];
+            if (w < 0)
+                w = table.width(r.status());
+            return w;
+        };
+    }
+    case ResultRow::FolderColumn: {
+        auto known = std::make_shared<QHash<const QString *, int>>();
+        auto last = std::make_shared<std::pair<const QString *, int>>(nullptr, -1);
+        return [&table, known, last](const ResultRow &r) {
+            if (last->second >= 0 && last->first == r.folderText)
+                return last->second;
+            auto it = known->constFind(r.folderText);
+            if (it == known->cend())
+                it = known->insert(r.folderText, table.width(r.folder()));
+            *last = {r.folderText, *it};
+            return *it;
+        };
+    }
+    case ResultRow::SizeColumn:
+        if (digitsAlike()) {
+            auto byDigits = std::make_shared<std::array<int, 24>>();
+            byDigits->fill(-1);
+            const int missing = table.width(MissingSizeText()), unreadable = table.width(UnreadableSizeText());
+            return [&table, byDigits, missing, unreadable](const ResultRow &r) {
+                if (r.facts != RowFacts::Known)
+                    return r.facts == RowFacts::Missing ? missing : unreadable;
+                int digits = 1;
+                for (quint64 t = SizeThousandths(r.size) / 1000; t >= 10; t /= 10)
+                    ++digits;
+                int &w = (*byDigits)[static_cast<size_t>(digits)];
+                if (w < 0)
+                    w = table.width(r.sizeKB());
+                return w;
+            };
+        }
+        break;
+    case ResultRow::TimeColumn:
+        if (digitsAlike()) {
+            auto timeWidth = std::make_shared<int>(-1);
+            const int none = table.width(NoTimeText());
+            return [&table, timeWidth, none](const ResultRow &r) {
+                if (r.facts != RowFacts::Known)
+                    return none;
+                if (*timeWidth < 0)
+                    *timeWidth = table.width(r.modified());
+                return *timeWidth;
+            };
+        }
+        break;
+    case ResultRow::NameColumn:
+        return [&table](const ResultRow &r) { return table.width(r.fileName); };
+    }
+    return [&table, column](const ResultRow &r) { return table.width(r.text(column)); };
+}
+
 } // namespace
 
 void SetColumnWidth(QTableView *list, int column, int width)
@@ -141,12 +219,10 @@ void SetColumnWidth(QTableView *list, int column, int width)
         int widest = 0;
         if (rm) {
             auto table = std::make_unique<WidthTable>(list->fontMetrics());
+            const std::function<int(const ResultRow &)> width = cellWidth(*table, c);
             int most = -1;
             for (int r = 0; r < rows; ++r) {
-                const ResultRow &row = rm->row(r);
-                const QString &text = c == 0 ? row.status : c == 1 ? row.fileName : c == 2 ? row.sizeKB
-                                                 : c == 3 ? row.modified : row.folder;
-                const int w = table->width(text);
+                const int w = width(rm->row(r));
                 if (w > most) {
                     most = w;
                     widest = r;

@@ -27,9 +27,11 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         // The key keeps a name's bytes; the user sees what can be shown.
-        if (index.column() == NameColumn || index.column() == FolderColumn)
-            return ShownFileName(r.text(index.column()));
-        return r.text(index.column());
+        switch (index.column()) {
+        case NameColumn: return ShownFileName(r.fileName);
+        case FolderColumn: return ShownFileName(r.folder());
+        default: return r.text(index.column());
+        }
     case Qt::CheckStateRole:
         if (index.column() == StatusColumn)
             return r.checked ? Qt::Checked : Qt::Unchecked;
@@ -84,33 +86,51 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     return QVariant();
 }
 
+const QString *ResultModel::folderEntry(const QString &folder)
+{
+    auto it = m_folderOf.constFind(folder);
+    if (it != m_folderOf.cend())
+        return *it;
+    m_folders.push_back(folder);
+    const QString *entry = &m_folders.back();
+    m_folderOf.insert(folder, entry);
+    return entry;
+}
+
 int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std::vector<int> &icons)
 {
     // New rows are staged behind the rows the views know of, then announced
     // at once: no second copy of a million rows.
-    const size_t first = m_rows.size();
-    m_rows.reserve(first + files.size());
+    const size_t first = static_cast<size_t>(m_rows.size());
+    const size_t want = first + files.size();
     const KeyIndex::RowOf rowOf = [this](int id) -> const ResultRow & {
-        return m_rows[static_cast<size_t>(m_pos[static_cast<size_t>(id)])];
+        return m_rows.at(m_pos.at(id));
     };
-    m_index.reserve(first + files.size(), rowOf);
+    m_index.reserve(want, rowOf);
+    // The files of one folder come together and share their folder's text.
+    const QString *lastFolder = nullptr;
+    const QChar *lastFolderData = nullptr;
     for (size_t i = 0; i < files.size(); ++i) {
         const FoundFile &f = *files[i];
         // A file named twice, listed before or earlier in this batch, is added once.
         if (m_index.find(f.FolderPath, f.FileName, rowOf) >= 0)
             continue; // listed already: the row keeps its status, facts and tick
+        if (!lastFolder || f.FolderPath.constData() != lastFolderData || *lastFolder != f.FolderPath) {
+            lastFolder = folderEntry(f.FolderPath);
+            lastFolderData = f.FolderPath.constData();
+        }
         ResultRow r;
         r.fileName = f.FileName;
-        r.sizeKB = f.SizeKB();
-        r.modified = f.Modified();
-        r.folder = f.FolderPath;
+        r.folderText = lastFolder;
+        r.size = f.Size;
+        r.mtime = f.MTime;
         r.icon = i < icons.size() ? icons[i] : 0;
         r.id = static_cast<int>(m_pos.size());
         m_pos.push_back(static_cast<int>(m_rows.size()));
         m_rows.push_back(std::move(r));
-        m_index.insert(m_rows.back(), rowOf);
+        m_index.insert(m_rows.constLast(), rowOf);
     }
-    const int added = static_cast<int>(m_rows.size() - first);
+    const int added = static_cast<int>(static_cast<size_t>(m_rows.size()) - first);
     if (added == 0)
         return 0;
     beginInsertRows(QModelIndex(), static_cast<int>(first), static_cast<int>(first) + added - 1);
@@ -122,34 +142,29 @@ int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std:
 void ResultModel::clear()
 {
     beginResetModel();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
-    m_pos.clear();
-    m_pos.shrink_to_fit();
+    m_rows = QList<ResultRow>();
+    m_pos = QList<int>();
     m_index.clear();
+    m_folders.clear();
+    m_folderOf.clear();
     m_visible = 0;
     endResetModel();
 }
 
 bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
 {
-    const size_t n = std::min(remove.size(), m_rows.size());
+    const size_t n = std::min(remove.size(), static_cast<size_t>(m_rows.size()));
     size_t runs = 0;
     for (size_t i = 0; i < n; ++i)
         runs += remove[i] && (i == 0 || !remove[i - 1]);
     if (runs == 0)
         return false;
-    for (size_t i = 0; i < n; ++i) {
-        if (!remove[i])
-            continue;
-        m_index.remove(m_rows[i]);
-        m_pos[static_cast<size_t>(m_rows[i].id)] = -1;
-    }
+    forgetKeysMarked(remove);
     const bool reset = runs > 64;
     if (reset) {
         beginResetModel();
         size_t out = 0;
-        for (size_t i = 0; i < m_rows.size(); ++i)
+        for (size_t i = 0; i < static_cast<size_t>(m_rows.size()); ++i)
             if (i >= n || !remove[i])
                 m_rows[out++] = std::move(m_rows[i]);
         m_rows.resize(out);
@@ -176,6 +191,27 @@ bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
         end = first;
     }
     return false;
+}
+
+void ResultModel::forgetKeysMarked(const std::vector<char> &remove)
+{
+    const size_t n = std::min(remove.size(), static_cast<size_t>(m_rows.size()));
+    constexpr size_t Few = 4096;
+    std::vector<size_t> fresh;
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (!remove[i] || m_pos[m_rows[i].id] < 0)
+            continue; // kept, or forgotten already
+        m_pos[m_rows[i].id] = -1;
+        if (++count <= Few)
+            fresh.push_back(i);
+    }
+    // Many rows leave the index in one pass over it, without hashing their paths.
+    if (count > Few)
+        m_index.removeIf([this](int id) { return m_pos.at(id) < 0; });
+    else
+        for (size_t i : fresh)
+            m_index.remove(m_rows.at(static_cast<qsizetype>(i)));
 }
 
 KeyIndex::RowOf ResultModel::rowOf() const
@@ -210,18 +246,19 @@ void ResultModel::setStatus(int r, const QString &status)
 {
     if (r < 0 || r >= size())
         return;
-    m_rows[static_cast<size_t>(r)].status = status;
+    m_rows[static_cast<size_t>(r)].setStatus(status);
     const QModelIndex i = index(r, StatusColumn);
     emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
-void ResultModel::setFacts(int r, const QString &sizeKB, const QString &modified)
+void ResultModel::setFacts(int r, RowFacts facts, qint64 size, qint64 mtime)
 {
-    if (r < 0 || r >= size())
+    if (r < 0 || r >= this->size())
         return;
     ResultRow &row = m_rows[static_cast<size_t>(r)];
-    row.sizeKB = sizeKB;
-    row.modified = modified;
+    row.facts = facts;
+    row.size = facts == RowFacts::Known ? size : 0;
+    row.mtime = facts == RowFacts::Known ? mtime : 0;
     emit dataChanged(index(r, SizeColumn), index(r, TimeColumn), {Qt::DisplayRole});
 }
 
@@ -238,13 +275,13 @@ void ResultModel::setFileName(int r, const QString &fileName)
 
 void ResultModel::updatePositions(size_t from)
 {
-    for (size_t i = from; i < m_rows.size(); ++i)
+    for (size_t i = from; i < static_cast<size_t>(m_rows.size()); ++i)
         m_pos[static_cast<size_t>(m_rows[i].id)] = static_cast<int>(i);
 }
 
 void ResultModel::sortRows(int column, Qt::SortOrder order)
 {
-    const std::vector<int> perm = SortedOrder(m_rows, column, order == Qt::DescendingOrder);
+    const std::vector<int> perm = SortedOrder({m_rows.constData(), static_cast<size_t>(m_rows.size())}, column, order == Qt::DescendingOrder);
     if (!perm.empty())
         applyOrder(perm);
 }
@@ -253,23 +290,41 @@ void ResultModel::sortRows(int column, Qt::SortOrder order)
 // indexes (selection, current row) along.
 void ResultModel::applyOrder(const std::vector<int> &perm)
 {
-    const size_t n = m_rows.size();
+    const size_t n = static_cast<size_t>(m_rows.size());
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<ResultRow> sorted;
-    sorted.reserve(n);
-    std::vector<int> newPos(n);
-    for (size_t i = 0; i < n; ++i) {
-        newPos[static_cast<size_t>(perm[i])] = static_cast<int>(i);
-        sorted.push_back(std::move(m_rows[static_cast<size_t>(perm[i])]));
+    // In place, cycle by cycle: a second copy of a million rows would raise
+    // the peak by its size.
+    std::vector<char> placed(n);
+    for (size_t start = 0; start < n; ++start) {
+        if (placed[start])
+            continue;
+        ResultRow held = std::move(m_rows[start]);
+        size_t at = start;
+        for (;;) {
+            placed[at] = 1;
+            const size_t from = static_cast<size_t>(perm[at]);
+            if (from != start) // the next row of the cycle, asked for ahead
+                __builtin_prefetch(&m_rows.at(perm[from]));
+            if (from == start) {
+                m_rows[at] = std::move(held);
+                break;
+            }
+            m_rows[at] = std::move(m_rows[from]);
+            at = from;
+        }
     }
-    m_rows.swap(sorted);
     updatePositions();
 
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex &i : before)
-        after.append(index(newPos[static_cast<size_t>(i.row())], i.column()));
-    changePersistentIndexList(before, after);
+    if (!before.isEmpty()) {
+        std::vector<int> newPos(n);
+        for (size_t i = 0; i < n; ++i)
+            newPos[static_cast<size_t>(perm[i])] = static_cast<int>(i);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const QModelIndex &i : before)
+            after.append(index(newPos[static_cast<size_t>(i.row())], i.column()));
+        changePersistentIndexList(before, after);
+    }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

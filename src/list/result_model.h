@@ -1,9 +1,12 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QIcon>
+#include <QList>
 #include <QString>
 
 #include "list/engine/key_index.h"
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -37,6 +40,10 @@ public:
     // run (the view keeps its selection); many go as one reset.
     // Returns whether the model was reset.
     bool removeRowsMarked(const std::vector<char> &remove);
+    // Takes the marked rows out of the key index ahead of removing them, so
+    // that at a million rows the two can happen in separate event-loop turns.
+    // Until then the rows still show, but are no longer found by key.
+    void forgetKeysMarked(const std::vector<char> &remove);
 
     int findKey(const QString &key) const; // row index or -1
     QString key(int row) const { return m_rows[static_cast<size_t>(row)].key(); }
@@ -46,22 +53,27 @@ public:
     void setChecked(int row, bool checked);
     void setAllChecked(bool checked);
     void setStatus(int row, const QString &status);
-    void setFacts(int row, const QString &sizeKB, const QString &modified);
+    // A fresh look at the file: its size and time, or that it is gone or unreadable.
+    void setFacts(int row, RowFacts facts, qint64 size = 0, qint64 mtime = 0);
     void setFileName(int row, const QString &fileName); // the key follows the name
 
     void setIcons(const QList<QIcon> *icons) { m_icons = icons; }
 
-    // Sorts by one column's text; the size column by the number it shows.
+    // Sorts by one column's text; the size column by the number it shows,
+    // the time column in time order.
     void sortRows(int column, Qt::SortOrder order);
 
 private:
     void updatePositions(size_t from = 0);
     KeyIndex::RowOf rowOf() const;
     void applyOrder(const std::vector<int> &perm);
+    const QString *folderEntry(const QString &folder);
 
-    std::vector<ResultRow> m_rows;
-    std::vector<int> m_pos; // id -> row, -1 for a removed row
+    QList<ResultRow> m_rows; // grows in place, see ResultRow
+    QList<int> m_pos;        // id -> row, -1 for a removed row
     int m_visible = 0;      // rows the views know of
     KeyIndex m_index;
+    std::deque<QString> m_folders; // each folder once; rows point into it
+    QHash<QString, const QString *> m_folderOf;
     const QList<QIcon> *m_icons = nullptr;
 };

@@ -29,16 +29,16 @@ void ShellActions::打开文件所在目录()
     if (r < 0)
         return;
     const ResultRow &row = m_form.model()->row(r);
-    if (!FolderExists(row.folder)) {
+    if (!FolderExists(row.folder())) {
         MessageBox::critical(&m_form, QStringLiteral("文件夹不存在！"));
         return;
     }
     if (!FileAt(row.key())) {
-        OpenFolder(row.folder); // the file is gone: its folder, nothing selected
+        OpenFolder(row.folder()); // the file is gone: its folder, nothing selected
         return;
     }
     // Without a file manager on the bus the folder itself still opens.
-    if (!OpenFolderSelectItem(row.key()) && !OpenFolder(row.folder))
+    if (!OpenFolderSelectItem(row.key()) && !OpenFolder(row.folder()))
         MessageBox::critical(&m_form, QStringLiteral("打开失败！"));
 }
 
@@ -50,7 +50,7 @@ void ShellActions::copy(bool folder)
     const ResultRow &row = m_form.model()->row(r);
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(ShownFileName(folder ? row.folder : row.key()));
+    clipboard->setText(ShownFileName(folder ? row.folder() : row.key()));
 }
 
 void ShellActions::复制文件路径() { copy(false); }

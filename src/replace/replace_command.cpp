@@ -27,9 +27,9 @@ void 更新文件大小修改日期(ResultModel &model, int row)
         return;
     const FileFacts f = ReadFileFacts(model.key(row));
     switch (f.state) {
-    case FileFacts::State::Ok: model.setFacts(row, f.sizeText, f.timeText); break;
-    case FileFacts::State::Missing: model.setFacts(row, QStringLiteral(" 文件不存在"), QStringLiteral(" ")); break;
-    case FileFacts::State::Unreadable: model.setFacts(row, QStringLiteral(" 计算出错"), QStringLiteral(" ")); break;
+    case FileFacts::State::Ok: model.setFacts(row, RowFacts::Known, f.size, f.mtime); break;
+    case FileFacts::State::Missing: model.setFacts(row, RowFacts::Missing); break;
+    case FileFacts::State::Unreadable: model.setFacts(row, RowFacts::Unreadable); break;
     }
 }
 
@@ -127,7 +127,7 @@ void ReplaceCommand::click()
             return;
         }
         // The texts the row shows, not a fresh look at the file.
-        if (f.Check2->isChecked() && row.sizeKB == facts.sizeText && row.modified == facts.timeText) {
+        if (f.Check2->isChecked() && row.sizeKB() == facts.sizeText && row.modified() == facts.timeText) {
             model.setStatus(i, QStringLiteral("跳过-大小日期相同"));
             return;
         }
@@ -166,7 +166,7 @@ void RestoreCommand::click()
             return;
         }
         const QString original = 替换前文件名(backupName);
-        const QString folder = row.folder;
+        const QString folder = row.folder();
         const QString target = folder.endsWith(sep) ? folder + original : folder + sep + original;
         if (FileAt(target)) {
             if (app.RestoreConflictChoice == RestoreChoice::Skip) {

@@ -213,7 +213,7 @@ TEST_F(ListCommandsTest, ARefusedTrashKeepsTheRowAndAVanishedFileLeavesTheList)
     QDir().rename(trash + QStringLiteral(".aside"), trash);
     EXPECT_EQ(listed(), QStringList({"fine", "refused"}));
     for (int r = 0; r < 2; ++r) {
-        EXPECT_EQ(form->model()->row(r).status, QStringLiteral("删除失败"));
+        EXPECT_EQ(form->model()->row(r).status(), QStringLiteral("删除失败"));
         EXPECT_TRUE(form->model()->row(r).checked);
     }
     EXPECT_TRUE(form->ListView1->selectionModel()->isRowSelected(form->model()->findKey(paths[0]), QModelIndex()));

@@ -69,9 +69,9 @@ TEST_F(ListTest, KeysAreUniqueAndAListedFileKeepsItsRow)
     // Found again with other facts: nothing changes; only the new file is added.
     add({found("/d", "a.txt", 9), found("/d", "c.txt")});
     ASSERT_EQ(model().rowCount(), 4);
-    EXPECT_EQ(model().row(0).status, QStringLiteral("已经替换"));
+    EXPECT_EQ(model().row(0).status(), QStringLiteral("已经替换"));
     EXPECT_TRUE(model().row(0).checked);
-    EXPECT_EQ(model().row(0).sizeKB, QStringLiteral("1.000"));
+    EXPECT_EQ(model().row(0).sizeKB(), QStringLiteral("1.000"));
     EXPECT_EQ(model().findKey(QStringLiteral("/d/c.txt")), 3);
     // Paths differ by letter case on this platform: two files, two rows.
     add({found("/d", "A.txt")});
@@ -153,7 +153,7 @@ TEST_F(ListTest, SizeSortsByNumberAndKeepsItsTexts)
 {
     add({found("/d", "big", 1000), found("/d", "small", 999), found("/d", "gone"), found("/d", "zero", 0),
          found("/d", "mid", 12.5)});
-    model().setFacts(2, QStringLiteral(" 文件不存在"), QStringLiteral(" "));
+    model().setFacts(2, RowFacts::Missing);
     view.headerClicked(2); // descending
     view.headerClicked(2); // ascending
     EXPECT_EQ(column(model(), 2), QStringList({" 文件不存在", "0.000", "12.500", "999.000", "1,000.000"}));

@@ -47,7 +47,7 @@ protected:
     QString status(const QString &path)
     {
         const int r = rowOf(path);
-        return r < 0 ? QStringLiteral("<not listed>") : form->model()->row(r).status;
+        return r < 0 ? QStringLiteral("<not listed>") : form->model()->row(r).status();
     }
     // Names in a folder that end with a tag (wildcards would read "[" as a class).
     QStringList namesEndingWith(const QString &folder, const QString &tag)
@@ -138,8 +138,8 @@ TEST_F(ReplaceTest, EveryRowGetsItsOutcome)
 
     EXPECT_EQ(status(same), QStringLiteral("已经替换"));
     EXPECT_EQ(TempTree::read(same), "MASTER");
-    EXPECT_EQ(form->model()->row(rowOf(same)).sizeKB, QStringLiteral("0.006"));
-    EXPECT_EQ(form->model()->row(rowOf(same)).modified, QStringLiteral("2024-01-02 03:04:05"));
+    EXPECT_EQ(form->model()->row(rowOf(same)).sizeKB(), QStringLiteral("0.006"));
+    EXPECT_EQ(form->model()->row(rowOf(same)).modified(), QStringLiteral("2024-01-02 03:04:05"));
     EXPECT_EQ(status(differentName), QStringLiteral("跳过-文件名不同"));
     EXPECT_EQ(TempTree::read(differentName), "old b");
     EXPECT_EQ(status(equalFacts), QStringLiteral("跳过-大小日期相同"));
@@ -147,8 +147,8 @@ TEST_F(ReplaceTest, EveryRowGetsItsOutcome)
     EXPECT_EQ(status(unticked), QStringLiteral("earlier"));
     EXPECT_EQ(TempTree::read(unticked), "old e");
     EXPECT_EQ(status(vanished), QStringLiteral("替换失败"));
-    EXPECT_EQ(form->model()->row(rowOf(vanished)).sizeKB, QStringLiteral(" 文件不存在"));
-    EXPECT_EQ(form->model()->row(rowOf(vanished)).modified, QStringLiteral(" "));
+    EXPECT_EQ(form->model()->row(rowOf(vanished)).sizeKB(), QStringLiteral(" 文件不存在"));
+    EXPECT_EQ(form->model()->row(rowOf(vanished)).modified(), QStringLiteral(" "));
     EXPECT_EQ(status(master), QStringLiteral("自身"));
     EXPECT_FALSE(form->model()->row(rowOf(master)).checked);
     EXPECT_EQ(TempTree::read(master), "MASTER");
@@ -222,7 +222,7 @@ TEST_F(ReplaceTest, ReplacesTheFileTheSearchReadThroughALinkAndDotDot)
     ASSERT_EQ(form->model()->rowCount(), 1);
     form->model()->setChecked(0, true);
     replace();
-    EXPECT_EQ(form->model()->row(0).status, QStringLiteral("已经替换"));
+    EXPECT_EQ(form->model()->row(0).status(), QStringLiteral("已经替换"));
     EXPECT_EQ(TempTree::read(found), "MASTER");
     EXPECT_EQ(TempTree::read(untouched), "DATA");
     EXPECT_EQ(QDir(t.path(QStringLiteral("data"))).entryList(QDir::Files), QStringList({QStringLiteral("report.doc")}));
@@ -270,7 +270,7 @@ TEST_F(ReplaceTest, NamesEndingInBlanksAreReplacedAndRestoredExactly)
     tick(backup);
     const int row = rowOf(backup);
     restore([](Form2 &d) { choose(d, false); });
-    EXPECT_EQ(form->model()->row(row).status, QStringLiteral("已经恢复"));
+    EXPECT_EQ(form->model()->row(row).status(), QStringLiteral("已经恢复"));
     EXPECT_EQ(TempTree::read(spaced), "ORIGINAL");
     EXPECT_EQ(TempTree::read(plain), "PLAIN");
 }
@@ -303,17 +303,17 @@ TEST_F(ReplaceTest, RestoreBringsTheNewestBackupBack)
     restore([&](Form2 &d) { preselectedSkip = d.Option1->isChecked(); choose(d, true); });
     EXPECT_TRUE(preselectedSkip);
     EXPECT_EQ(TempTree::read(target), "ORIGINAL");
-    EXPECT_EQ(form->model()->row(row).status, QStringLiteral("已经恢复"));
+    EXPECT_EQ(form->model()->row(row).status(), QStringLiteral("已经恢复"));
     EXPECT_EQ(form->model()->row(row).fileName, QStringLiteral("report.doc"));
     EXPECT_EQ(form->model()->key(row), target);
-    EXPECT_EQ(form->model()->row(row).sizeKB, QStringLiteral("0.008"));
+    EXPECT_EQ(form->model()->row(row).sizeKB(), QStringLiteral("0.008"));
     const QStringList aside = namesEndingWith(QStringLiteral("a"), RestoreTag);
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(TempTree::read(t.path(QStringLiteral("a/") + aside[0])), "MASTER");
     // The listed copy's row follows it to its new name; keys stay unique.
     const int asideRow = rowOf(t.path(QStringLiteral("a/") + aside[0]));
     ASSERT_GE(asideRow, 0);
-    EXPECT_EQ(form->model()->row(asideRow).status, QStringLiteral("格式不符"));
+    EXPECT_EQ(form->model()->row(asideRow).status(), QStringLiteral("格式不符"));
     EXPECT_EQ(rowOf(target), row);
 
     // The dialog remembers the last choice for the run.

@@ -111,7 +111,7 @@ TEST_F(SearchCommandTest, SearchingTwiceAddsNoDuplicatesAndKeepsStatusesAndTicks
     const int r = form->model()->findKey(key);
     ASSERT_GE(r, 0);
     EXPECT_TRUE(form->model()->row(r).checked);
-    EXPECT_EQ(form->model()->row(r).status, QStringLiteral("已经替换"));
+    EXPECT_EQ(form->model()->row(r).status(), QStringLiteral("已经替换"));
     EXPECT_EQ(form->Panel[2]->text(), QStringLiteral("文件数：3"));
 }
 

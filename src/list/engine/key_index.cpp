@@ -66,7 +66,7 @@ constexpr quint64 RemovedSlot = ~0ULL - 1;
 
 } // namespace
 
-size_t KeyIndex::hashOf(const ResultRow &row) { return hashParts(PathParts(row.folder, row.fileName)); }
+size_t KeyIndex::hashOf(const ResultRow &row) { return hashParts(PathParts(row.folder(), row.fileName)); }
 
 void KeyIndex::clear()
 {
@@ -89,9 +89,11 @@ void KeyIndex::rehash(size_t capacity, const RowOf &rowOf)
     old.swap(m_slots);
     m_slots.assign(capacity, EmptySlot);
     m_used = 0;
+    // The tag is the hash's low half, all a table under 2^32 slots uses.
+    Q_UNUSED(rowOf);
     for (quint64 slot : old)
         if (slot != EmptySlot && slot != RemovedSlot)
-            insertId(static_cast<int>(slot & 0xffffffffu), hashOf(rowOf(static_cast<int>(slot & 0xffffffffu))));
+            insertId(static_cast<int>(slot & 0xffffffffu), static_cast<size_t>(slot >> 32));
 }
 
 void KeyIndex::insertId(int id, size_t hash)
@@ -111,7 +113,7 @@ int KeyIndex::find(QStringView path, const RowOf &rowOf) const
     const PathParts wanted(path);
     return lookup(hashParts(wanted), [&](int id) {
         const ResultRow &r = rowOf(id);
-        return sameParts(PathParts(r.folder, r.fileName), wanted);
+        return sameParts(PathParts(r.folder(), r.fileName), wanted);
     });
 }
 
@@ -120,7 +122,7 @@ int KeyIndex::find(const QString &folder, const QString &name, const RowOf &rowO
     const PathParts wanted(folder, name);
     return lookup(hashParts(wanted), [&](int id) {
         const ResultRow &r = rowOf(id);
-        return sameParts(PathParts(r.folder, r.fileName), wanted);
+        return sameParts(PathParts(r.folder(), r.fileName), wanted);
     });
 }
 
@@ -160,4 +162,12 @@ void KeyIndex::remove(const ResultRow &row)
             return;
         }
     }
+}
+
+void KeyIndex::removeIf(const std::function<bool(int id)> &gone)
+{
+    // Marked, not emptied: rows further along a probe chain stay reachable.
+    for (quint64 &slot : m_slots)
+        if (slot != EmptySlot && slot != RemovedSlot && gone(static_cast<int>(slot & 0xffffffffu)))
+            slot = RemovedSlot;
 }

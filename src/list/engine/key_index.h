@@ -20,6 +20,8 @@ public:
     int find(const QString &folder, const QString &name, const RowOf &rowOf) const;
     void insert(const ResultRow &row, const RowOf &rowOf);
     void remove(const ResultRow &row);
+    // Removes every id the test names.
+    void removeIf(const std::function<bool(int id)> &gone);
 
     static size_t hashOf(const ResultRow &row);
 

@@ -22,7 +22,9 @@ FileFacts ReadFileFacts(const QString &path)
         return f;
     f.state = FileFacts::State::Ok;
     f.name = fi.fileName();
-    f.sizeText = SizeText(fi.size());
+    f.size = fi.size();
+    f.mtime = fi.lastModified().toSecsSinceEpoch();
+    f.sizeText = SizeText(f.size);
     f.timeText = TimeText(fi.lastModified());
 #else
     struct stat st;
@@ -35,8 +37,10 @@ FileFacts ReadFileFacts(const QString &path)
         return f;
     f.state = FileFacts::State::Ok;
     f.name = QFileInfo(path).fileName();
-    f.sizeText = SizeText(st.st_size);
-    f.timeText = TimeText(st.st_mtim.tv_sec);
+    f.size = st.st_size;
+    f.mtime = st.st_mtim.tv_sec;
+    f.sizeText = SizeText(f.size);
+    f.timeText = TimeText(f.mtime);
 #endif
     return f;
 }

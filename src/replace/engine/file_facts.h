@@ -8,6 +8,8 @@ struct FileFacts {
     QString name;
     QString sizeText;
     QString timeText;
+    qint64 size = 0;  // bytes
+    qint64 mtime = 0; // seconds since the epoch
 };
 
 // The path is asked about exactly as passed: no trimming, no URL prefix.

@@ -3,14 +3,19 @@
 #include <QLocale>
 #include <cmath>
 
-QString SizeText(qint64 bytes)
+quint64 SizeThousandths(qint64 bytes)
 {
     // Float first, as the list always showed: above 2^24 bytes the last
     // decimals are coarse, and equal texts must stay equal.
     const float kb = static_cast<float>(bytes) / 1024.0f;
     // Half away from zero; the float value is exact in a double.
     const long double thousandths = std::floor(static_cast<long double>(kb) * 1000.0L + 0.5L);
-    unsigned long long t = thousandths < 0 ? 0ULL : static_cast<unsigned long long>(thousandths);
+    return thousandths < 0 ? 0ULL : static_cast<quint64>(thousandths);
+}
+
+QString SizeText(qint64 bytes)
+{
+    unsigned long long t = SizeThousandths(bytes);
 
     // Built by hand: a search formats every file's size.
     // The separators of the locale in force, looked up again only when it changes.

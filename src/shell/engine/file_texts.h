@@ -9,6 +9,8 @@
 // Bytes as kilobytes "#,###,##0.000": the byte count as a 32-bit float
 // divided by 1024, the locale's group separator, three decimals.
 QString SizeText(qint64 bytes);
+// The number SizeText shows, in thousandths: equal texts, equal numbers.
+quint64 SizeThousandths(qint64 bytes);
 
 // Local time "yyyy-MM-dd HH:mm:ss".
 QString TimeText(std::time_t secondsSinceEpoch);
