@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QHash>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -107,12 +108,20 @@ namespace {
 class WidthTable {
 public:
     explicit WidthTable(const QFontMetrics &fm) : m_fm(fm) { m_w.fill(-1); }
+    // An estimate: shaping and kerning are left out, and a character outside
+    // the basic plane (an emoji, say) counts as wide as a whole line is high,
+    // twice, so that such rows are never passed over.
     int width(const QString &s)
     {
         int w = 0;
-        for (QChar c : s) {
-            const ushort u = c.unicode();
-            int &slot = m_w[u];
+        for (qsizetype i = 0; i < s.size(); ++i) {
+            const QChar c = s[i];
+            if (c.isSurrogate()) {
+                w += 2 * m_fm.height();
+                i += c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
+                continue;
+            }
+            int &slot = m_w[c.unicode()];
             if (slot < 0)
                 slot = m_fm.horizontalAdvance(c);
             w += slot;
@@ -216,22 +225,28 @@ void SetColumnWidth(QTableView *list, int column, int width)
     const int rows = model->rowCount();
     if (rows > 0) {
         auto *rm = qobject_cast<ResultModel *>(model);
-        int widest = 0;
         if (rm) {
+            // The estimate finds the few rows that may be the widest; those are
+            // measured for real by the delegate (tick box, icon and margins
+            // included), so an estimate off by some pixels cannot elide a cell.
             auto table = std::make_unique<WidthTable>(list->fontMetrics());
             const std::function<int(const ResultRow &)> width = cellWidth(*table, c);
-            int most = -1;
+            constexpr size_t Candidates = 16;
+            std::vector<std::pair<int, int>> top; // (estimate, row), a min-heap
+            const auto greater = [](const auto &a, const auto &b) { return a.first > b.first; };
             for (int r = 0; r < rows; ++r) {
                 const int w = width(rm->row(r));
-                if (w > most) {
-                    most = w;
-                    widest = r;
+                if (top.size() < Candidates) {
+                    top.emplace_back(w, r);
+                    std::push_heap(top.begin(), top.end(), greater);
+                } else if (w > top.front().first) {
+                    std::pop_heap(top.begin(), top.end(), greater);
+                    top.back() = {w, r};
+                    std::push_heap(top.begin(), top.end(), greater);
                 }
             }
-        }
-        if (rm) {
-            // The delegate's own size hint adds tick box, icon and margins.
-            best = qMax(best, list->sizeHintForIndex(model->index(widest, c)).width());
+            for (const auto &[estimate, r] : top)
+                best = qMax(best, list->sizeHintForIndex(model->index(r, c)).width());
         } else {
             for (int r = 0; r < rows; ++r)
                 best = qMax(best, list->sizeHintForIndex(model->index(r, c)).width());
