@@ -116,8 +116,8 @@ int run()
             MessageBox::setNextAnswer(MessageBox::Answer::Yes);
             ::sync(); // both sides start with nothing left to write back
             ours.push_back(bench::medianMs(1, [&] { form->Command3->click(); }));
-            if (form->model()->row(0).status != QStringLiteral("已经替换"))
-                throw std::runtime_error("replacement failed: " + form->model()->row(0).status.toStdString());
+            if (form->model()->row(0).status() != QStringLiteral("已经替换"))
+                throw std::runtime_error("replacement failed: " + form->model()->row(0).status().toStdString());
             form.reset();
 
             // Every backup row, the replaced copy set aside first.
@@ -131,7 +131,7 @@ int run()
             restores.push_back(bench::medianMs(1, [&] { back->action(QStringLiteral("menu恢复最近一次被替换的文件"))->trigger(); }));
             int restored = 0;
             for (int r = 0; r < back->model()->rowCount(); ++r)
-                restored += back->model()->row(r).status == QStringLiteral("已经恢复");
+                restored += back->model()->row(r).status() == QStringLiteral("已经恢复");
             if (restored != 10000)
                 throw std::runtime_error("restored " + std::to_string(restored) + " files");
         }
