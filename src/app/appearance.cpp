@@ -1,5 +1,7 @@
 #include "app/appearance.h"
 
+#include "app/accessibility.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLibraryInfo>
@@ -60,6 +62,7 @@ bool installChineseTranslations()
 void applyApplicationLook()
 {
     installChineseTranslations();
+    Accessibility::install();
     QApplication::setWindowIcon(appIcon());
     QApplication::setFont(uiFont(9));
     // Outside a desktop session no theme is set; file icons still come from

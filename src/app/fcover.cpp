@@ -1,6 +1,5 @@
 #include "app/fcover.h"
 
-#include "app/accessibility.h"
 #include "app/engine/app_info.h"
 #include "app/appearance.h"
 #include "app/form1.h"
@@ -53,7 +52,6 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(this
 {
     m_updateCheck = [this] { m_update->start(); };
     connect(m_update, &UpdateCheck::newerVersionFound, this, &fCover::showNewerVersion);
-    Accessibility::install();
     setObjectName(QStringLiteral("fCover"));
     setWindowIcon(Appearance::appIcon());
     setAttribute(Qt::WA_QuitOnClose, false);

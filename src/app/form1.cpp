@@ -1,6 +1,5 @@
 #include "app/form1.h"
 
-#include "app/accessibility.h"
 #include "app/engine/app_info.h"
 #include "app/engine/app_state.h"
 #include "app/appearance.h"
@@ -130,7 +129,6 @@ Form1::Form1(fCover *cover)
       m_listCommands(std::make_unique<ListCommands>(*this)), m_shellActions(std::make_unique<ShellActions>(*this))
 {
     setObjectName(QStringLiteral("Form1"));
-    Accessibility::install();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(Appearance::appIcon());
     auto *client = new QWidget(this);
