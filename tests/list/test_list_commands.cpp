@@ -24,29 +24,11 @@ protected:
     {
         for (const QString &n : names)
             paths << t.file(n, "content of " + n.toUtf8());
-        form->Text1->setText(t.root());
-        form->Text2->clear();
-        form->Check1->setChecked(true);
-        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        listAll();
         form->ListView1->headerClicked(1); // descending by name
         form->ListView1->headerClicked(1); // ascending: the order given
-        MessageBox::clearHistory();
-    }
-    void run(const char *action) { form->action(QString::fromUtf8(action))->trigger(); }
-    QStringList listed() const
-    {
-        QStringList out;
-        for (int r = 0; r < form->model()->rowCount(); ++r)
-            out << form->model()->row(r).fileName;
-        return out;
-    }
-    void select(int row)
-    {
-        form->ListView1->selectionModel()->select(form->model()->index(row, 0),
-                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     QString count() const { return form->Panel[2]->text(); }
-    TempTree t;
     QStringList paths;
 };
 

@@ -23,19 +23,10 @@ protected:
     {
         FormTest::SetUp();
         file = t.file(QStringLiteral("sub dir/报告 1.txt"), "x");
-        form->Text1->setText(t.root());
-        form->Check1->setChecked(true);
-        QTest::mouseClick(form->Command1, Qt::LeftButton);
-        MessageBox::clearHistory();
+        listAll();
         Desktop::clearHistory();
     }
-    void selectFile()
-    {
-        form->ListView1->selectionModel()->select(form->model()->index(form->model()->findKey(file), 0),
-                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    void run(const char *action) { form->action(QString::fromUtf8(action))->trigger(); }
-    TempTree t;
+    void selectFile() { select(rowOf(file)); }
     QString file;
 };
 

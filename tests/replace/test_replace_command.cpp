@@ -29,21 +29,6 @@ protected:
         master = t.file(QStringLiteral("master/report.doc"), "MASTER");
         TempTree::touch(master, QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::LocalTime));
     }
-    // Lists every file under the tree, as a search with an empty name does.
-    void listAll()
-    {
-        form->Text1->setText(t.root());
-        form->Text2->clear();
-        form->Check1->setChecked(true);
-        QTest::mouseClick(form->Command1, Qt::LeftButton);
-        MessageBox::clearHistory();
-    }
-    int rowOf(const QString &path) { return form->model()->findKey(path); }
-    void tick(const QString &path)
-    {
-        ASSERT_GE(rowOf(path), 0) << path.toStdString();
-        form->model()->setChecked(rowOf(path), true);
-    }
     QString status(const QString &path)
     {
         const int r = rowOf(path);
@@ -85,7 +70,6 @@ protected:
         EXPECT_EQ(MessageBox::history().size(), 1) << "only the question; no notice for a closed window";
         expectClosedAndSaved(t.root());
     }
-    TempTree t;
     QString master;
 };
 

@@ -1,16 +1,26 @@
 #pragma once
 #include "app/engine/app_state.h"
 #include "app/form1.h"
+#include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "app/engine/settings.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
+#include "support/temp_tree.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QApplication>
 #include <QDir>
+#include <QItemSelectionModel>
 #include <QPointer>
 #include <QPalette>
+#include <QStatusBar>
+#include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "support/qt_printers.h"
@@ -58,6 +68,41 @@ protected:
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    // Searches as a user does: fill in the boxes, press the button.
+    void search(const QString &folder, const QString &name = QString(), int mode = 0, bool subfolders = true)
+    {
+        form->Text1->setText(folder);
+        form->Text2->setText(name);
+        form->Combo1->setCurrentIndex(mode);
+        form->Check1->setChecked(subfolders);
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+    }
+    // Lists every file under the temp tree; an empty name matches them all.
+    void listAll()
+    {
+        search(t.root());
+        MessageBox::clearHistory();
+    }
+    // The shown file names, in row order.
+    QStringList listed() const
+    {
+        QStringList out;
+        for (int r = 0; r < form->model()->rowCount(); ++r)
+            out << form->model()->row(r).fileName;
+        return out;
+    }
+    int rowOf(const QString &path) const { return form->model()->findKey(path); }
+    void tick(const QString &path)
+    {
+        ASSERT_GE(rowOf(path), 0) << path.toStdString();
+        form->model()->setChecked(rowOf(path), true);
+    }
+    void select(int row)
+    {
+        form->ListView1->selectionModel()->select(form->model()->index(row, 0),
+                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    void run(const char *action) { form->action(QString::fromUtf8(action))->trigger(); }
     QString lastMessage() const
     {
         return MessageBox::history().isEmpty() ? QString() : MessageBox::history().last().text;
@@ -78,4 +123,5 @@ protected:
         EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), searchFolder);
     }
     Form1 *form = nullptr;
+    TempTree t;
 };
