@@ -1,45 +1,29 @@
-#include "app/appearance.h"
 #include "app/engine/layout.h"
 
 #include <gtest/gtest.h>
 
-using Appearance::px;
-
-namespace {
-Layout::Input input(QSize outer)
-{
-    Layout::Input in;
-    in.outer = outer;
-    in.list = QRect(px(75), px(2055), px(13425), px(4365));
-    in.statusBarHeight = 20;
-    in.progress = QSize(px(8385), px(945));
-    return in;
-}
-} // namespace
-
+// In pixels at 96 dpi: the list designed at 5,137 sized 895x291, the busy
+// panel 559x63, a status bar 20 high.
 TEST(Layout, ListFollowsTheWindowAndThePanelStaysCentred)
 {
-    const Layout::Result r = Layout::apply(input(QSize(1200, 800)));
+    Layout::Input in;
+    in.outer = QSize(1200, 800);
+    in.list = QRect(5, 137, 895, 291);
+    in.statusBarHeight = 20;
+    in.progress = QSize(559, 63);
+    Layout::Result r = Layout::apply(in);
     ASSERT_TRUE(r.list && r.progress);
-    EXPECT_EQ(*r.list, QRect(px(50), px(2055), 1200 - px(400), 800 - px(2055) - 20 - px(900)));
-    EXPECT_EQ(r.progress->x(), (r.list->width() - px(8385)) / 2);
-    EXPECT_EQ(r.progress->y(), r.list->top() + (r.list->height() - px(945)) / 2);
-}
+    EXPECT_EQ(*r.list, QRect(3, 137, 1173, 583));
+    EXPECT_EQ(*r.progress, QPoint(307, 397));
 
-TEST(Layout, MinimizedChangesNothing)
-{
-    Layout::Input in = input(QSize(1200, 800));
-    in.minimized = true;
-    const Layout::Result r = Layout::apply(in);
-    EXPECT_FALSE(r.list);
-    EXPECT_FALSE(r.progress);
-}
-
-TEST(Layout, TooSmallAWindowKeepsTheListButStillCentresThePanel)
-{
-    Layout::Input in = input(QSize(600, 150));
-    const Layout::Result r = Layout::apply(in);
+    // Too small a window keeps the list, and the panel centred over it.
+    in.outer = QSize(600, 150);
+    r = Layout::apply(in);
     EXPECT_FALSE(r.list);
     ASSERT_TRUE(r.progress);
-    EXPECT_EQ(r.progress->x(), (in.list.width() - px(8385)) / 2);
+    EXPECT_EQ(*r.progress, QPoint(168, 251));
+
+    in.minimized = true;
+    r = Layout::apply(in);
+    EXPECT_FALSE(r.list || r.progress);
 }

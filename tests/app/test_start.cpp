@@ -1,30 +1,19 @@
 // How the program starts: Qt's own texts in Chinese, and the command line
 // answered without a display.
-#include <QFileDialog>
-#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-TEST(Start, QtsOwnButtonsAndPickersSpeakChinese)
+TEST(Start, QtsOwnButtonsSpeakChinese)
 {
     // The look every start applies (the test main applies it too).
     QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
     EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("否(&N)"));
-    QMessageBox ok(QMessageBox::Information, QStringLiteral("t"), QStringLiteral("!"), QMessageBox::Ok);
-    EXPECT_EQ(ok.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
-
-    QFileDialog picker;
-    picker.setOption(QFileDialog::DontUseNativeDialog);
-    QStringList labels;
-    for (const QLabel *l : picker.findChildren<QLabel *>())
-        labels << l->text();
-    EXPECT_TRUE(labels.contains(QStringLiteral("查找范围："))) << labels.join(QLatin1Char('|')).toStdString();
 }
 
-TEST(Start, HelpAndVersionNeedNoDisplay)
+TEST(Start, VersionNeedsNoDisplay)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
@@ -40,9 +29,6 @@ TEST(Start, HelpAndVersionNeedNoDisplay)
     auto [code, out] = run({QStringLiteral("--version")});
     EXPECT_EQ(code, 0);
     EXPECT_EQ(out, QStringLiteral("墨桐同名文件批量替换 1.6.620\n"));
-    std::tie(code, out) = run({QStringLiteral("--help")});
-    EXPECT_EQ(code, 0);
-    EXPECT_TRUE(out.contains(QStringLiteral("--version"))) << out.toStdString();
     // Without a display the program names itself, not where it was built.
     std::tie(code, out) = run({});
     EXPECT_EQ(code, 1);
