@@ -110,7 +110,8 @@ TEST_F(MainWindow, StoredValuesTheControlsCannotTakeLeaveThemAsDesigned)
 {
     const QString &main = Settings::MainSection;
     Settings::write(main, QStringLiteral("Check1"), QStringLiteral("yes"));
-    Settings::write(main, QStringLiteral("Check2"), QStringLiteral("abc"));
+    // Only 0 and 1 are states; a 2 must not tick the box as any nonzero would.
+    Settings::write(main, QStringLiteral("Check2"), QStringLiteral("2"));
     // One past the last item must not leave the box blank.
     for (const char *index : {"2", "-1", "abc"}) {
         Settings::write(main, QStringLiteral("Combo1"), QString::fromLatin1(index));
