@@ -62,8 +62,8 @@ void TestHttpServer::serve(QTcpSocket *s)
     case Send::Trickle: {
         s->write(head + "\r\n");
         auto *pace = new QTimer(s);
-        connect(pace, &QTimer::timeout, s, [s] { s->write("x"); });
-        pace->start(100);
+        connect(pace, &QTimer::timeout, s, [this, s] { s->write(body); });
+        pace->start(20);
         return;
     }
     case Send::Whole:

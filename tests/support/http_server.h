@@ -22,7 +22,7 @@ public:
     // How the body goes out. Cut answers claim 100 bytes, send `body`, then
     // close the connection or reset it. Endless streams from a thread of its
     // own, as fast as the client takes it, until the client leaves; Trickle
-    // sends a byte of an endless body every 100 ms.
+    // sends `body` again every 20 ms, endlessly.
     enum class Send { Whole, CutClose, CutReset, Endless, Trickle };
     Send send = Send::Whole;
     std::atomic<qint64> bytesSent = 0; // endless body bytes the client's side accepted
