@@ -86,6 +86,7 @@ TEST_F(UpdateTest, OnlyAFailedAnswerComplains)
 {
     startCover("1.6.620");
     startCover("1.6.621", 200, QStringLiteral("http://127.0.0.1:%1").arg(closedPort()));
+    EXPECT_EQ(cover->updateCheck()->request()->Status(), uXMLHTTP::Refused);
     EXPECT_TRUE(MessageBox::history().isEmpty());
     EXPECT_TRUE(appState().LatestVersionText.isEmpty());
 
@@ -132,8 +133,6 @@ TEST_F(UpdateTest, AboutBoxShowsTheResultAndClosingChecksAgain)
     };
     hover(box.Label4);
     EXPECT_TRUE(box.Line2->isVisible());
-    EXPECT_EQ(box.Line2->geometry().left(), box.Label4->geometry().left());
-    EXPECT_EQ(box.Line2->geometry().top(), box.Label4->geometry().bottom() + 1);
     hover(&box);
     EXPECT_FALSE(box.Line2->isVisible());
     delete form;
