@@ -17,17 +17,7 @@ TestHttpServer::TestHttpServer()
                 if (end < 0 || s->property("served").toBool())
                     return;
                 s->setProperty("served", true);
-                Request r;
-                const QList<QByteArray> lines = buffer->left(end).split('\n');
-                const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-                r.method = first.value(0);
-                r.path = first.value(1);
-                for (qsizetype i = 1; i < lines.size(); ++i) {
-                    const qsizetype colon = lines[i].indexOf(':');
-                    if (colon > 0)
-                        r.headers.append({lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed()});
-                }
-                requests.append(r);
+                requests.append(buffer->left(end + 2));
                 QTimer::singleShot(delayMs, s, [this, s] { serve(s); });
             });
             connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
@@ -37,8 +27,8 @@ TestHttpServer::TestHttpServer()
 
 void TestHttpServer::serve(QTcpSocket *s)
 {
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n";
-    head += "Content-Type: text/plain\r\nConnection: close\r\n";
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + " Scripted\r\n";
+    head += "Content-Type: text/plain\r\nConnection: close\r\n" + headers;
     switch (send) {
     case Send::CutClose:
     case Send::CutReset:
@@ -46,13 +36,11 @@ void TestHttpServer::serve(QTcpSocket *s)
         s->flush();
         // Late enough for the client to have read what came before.
         QTimer::singleShot(100, s, [this, s] {
-            if (send == Send::CutReset) {
-                const linger hard{1, 0};
-                setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-                s->abort();
-            } else {
-                s->disconnectFromHost();
-            }
+            if (send == Send::CutClose)
+                return s->disconnectFromHost();
+            const linger hard{1, 0};
+            setsockopt(int(s->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+            s->abort();
         });
         return;
     case Send::Endless: {
@@ -74,23 +62,16 @@ void TestHttpServer::serve(QTcpSocket *s)
     case Send::Trickle: {
         s->write(head + "\r\n");
         auto *pace = new QTimer(s);
-        connect(pace, &QTimer::timeout, s, [s] { s->write("x"); });
-        pace->start(trickleMs);
+        connect(pace, &QTimer::timeout, s, [this, s] { s->write(body); });
+        pace->start(20);
         return;
     }
     case Send::Whole:
         break;
     }
-    if (declaredLength >= 0) {
-        head += "Content-Length: " + QByteArray::number(declaredLength) + "\r\n\r\n";
-        s->write(head);
-        const QByteArray chunk(64 * 1024, 'x');
-        for (qint64 sent = 0; sent < declaredLength && s->state() == QAbstractSocket::ConnectedState; sent += chunk.size())
-            s->write(chunk);
-    } else {
-        head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
-        s->write(head + body);
-    }
+    if (withLength)
+        head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    s->write(head + "\r\n" + body);
     s->disconnectFromHost();
 }
 
@@ -102,11 +83,6 @@ TestHttpServer::~TestHttpServer()
         thread.join();
         ::close(fd);
     }
-}
-
-QString TestHttpServer::url(const QString &path) const
-{
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
 }
 
 quint16 closedPort()

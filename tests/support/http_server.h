@@ -11,31 +11,28 @@
 class TestHttpServer : public QTcpServer {
 public:
     TestHttpServer();
+    ~TestHttpServer() override;
 
     int status = 200;
-    QByteArray reason = "OK";
     QByteArray body;
+    QByteArray headers;     // extra header lines, each ending in "\r\n"
+    bool withLength = true; // without, the body ends where the connection does
     int delayMs = 0;
-    qint64 declaredLength = -1; // for an oversized answer: claim and stream this much
 
     // How the body goes out. Cut answers claim 100 bytes, send `body`, then
     // close the connection or reset it. Endless streams from a thread of its
     // own, as fast as the client takes it, until the client leaves; Trickle
-    // sends a byte of an endless body every `trickleMs`.
+    // sends `body` again every 20 ms, endlessly.
     enum class Send { Whole, CutClose, CutReset, Endless, Trickle };
     Send send = Send::Whole;
-    int trickleMs = 100;
     std::atomic<qint64> bytesSent = 0; // endless body bytes the client's side accepted
-    ~TestHttpServer() override;
 
-    struct Request {
-        QByteArray method;
-        QByteArray path;
-        QList<QPair<QByteArray, QByteArray>> headers;
-    };
-    QList<Request> requests;
+    QList<QByteArray> requests; // each request's line and headers, as they came
 
-    QString url(const QString &path = QStringLiteral("/")) const;
+    QString url(const QString &path = QStringLiteral("/")) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
+    }
 
 private:
     void serve(QTcpSocket *socket);
