@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSet>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -33,14 +32,10 @@ TEST(FileNames, EveryByteStringSurvivesTheRoundTripAndDistinctNamesStayDistinct)
 {
     const QList<QByteArray> names = {"plain.txt", "\xe6\x8a\xa5\xe5\x91\x8a.txt", "\xf0\x9f\x92\x80", "bad\xff.txt",
                                      "bad\xc3.txt", "bad\xef\xbf\xbd.txt", "\xed\xa0\x80", "\xc0\xae", "\xf4\x90\x80\x80",
-                                     "\xe6\x8a", "\xf0\x9f\x98\x80\xff", "\xb1\xa8\xb8\xe6.doc" /* GBK */};
-    QSet<QString> decoded;
-    for (const QByteArray &n : names) {
-        const QString d = DecodeFileName(n);
-        EXPECT_EQ(EncodeFileName(d), n) << n.toHex().constData();
-        decoded.insert(d);
-    }
-    EXPECT_EQ(decoded.size(), names.size());
+                                     "\xe6\x8a", "\xe0\x80\xae", "\xf0\x9f\x98\x80\xff", "\xb1\xa8\xb8\xe6.doc" /* GBK */};
+    // A round trip for every name also keeps two names from decoding alike.
+    for (const QByteArray &n : names)
+        EXPECT_EQ(EncodeFileName(DecodeFileName(n)), n) << n.toHex().constData();
     EXPECT_EQ(DecodeFileName(QByteArray("\xe6\x8a\xa5.txt")), QStringLiteral("报.txt"));
     EXPECT_EQ(ShownFileName(DecodeFileName(QByteArray("bad\xff.txt"))), QStringLiteral("bad\uFFFD.txt"));
     // U+1F480's low surrogate is U+DC80: as a pair it is no escaped byte.
@@ -58,7 +53,6 @@ TEST(ExactPaths, FilesFoldersAndEntriesKeepTheirBlanksWhileTypedTextMayLoseThem)
     for (const char *near : {"notes.txt", "报告.txt", "bad\uFFFD.txt"})
         EXPECT_FALSE(FileAt(t.path(QString::fromUtf8(near)))) << near;
     // Typed text: as typed first, trimmed only when that names nothing.
-    EXPECT_EQ(ExistingFilePath(spaced), spaced);
     const QString plain = t.file(QStringLiteral("notes.txt"));
     EXPECT_EQ(ExistingFilePath(spaced), spaced);
     EXPECT_EQ(ExistingFilePath(plain + QStringLiteral("  ")), plain);
@@ -72,8 +66,7 @@ TEST(ExactPaths, FilesFoldersAndEntriesKeepTheirBlanksWhileTypedTextMayLoseThem)
         EXPECT_FALSE(FolderExists(no)) << no.toStdString();
     ASSERT_EQ(::symlink("nowhere", QFile::encodeName(t.path(QStringLiteral("dangling"))).constData()), 0);
     EXPECT_TRUE(PathFound(t.path(QStringLiteral("dangling"))) && PathFound(t.root()));
-    EXPECT_FALSE(PathFound(t.path(QStringLiteral("nothing"))));
-    EXPECT_FALSE(PathFound(QString()));
+    EXPECT_FALSE(PathFound(t.path(QStringLiteral("nothing"))) || PathFound(QString()));
 }
 
 namespace {
