@@ -1,0 +1,463 @@
+#include "app/engine/app_info.h"
+#include "list/engine/row_order.h"
+#include "list/icon_store.h"
+#include "search/engine/found_file.h"
+#include "shell/engine/file_system.h"
+#include "support/form_fixture.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <deque>
+#include <numeric>
+
+namespace {
+
+// A found file of size kilobytes.
+FoundFile found(const QString &folder, const QString &name, double kilobytes = 1)
+{
+    FoundFile f;
+    f.FolderPath = folder;
+    f.FileName = name;
+    f.Size = static_cast<qint64>(kilobytes * 1024);
+    f.MTime = QDateTime(QDate(2024, 1, 1), QTime(0, 0)).toSecsSinceEpoch();
+    return f;
+}
+
+class ListTest : public FormTest {
+protected:
+    // Lists the given files (created in the temp tree) in the order given.
+    void listFiles(const QStringList &names)
+    {
+        for (const QString &n : names)
+            paths << t.file(n, "content of " + n.toUtf8());
+        listAll();
+        form->ListView1->headerClicked(1); // descending by name
+        form->ListView1->headerClicked(1); // ascending
+    }
+    // Lists files as a search would, without making them.
+    void add(const std::vector<FoundFile> &files)
+    {
+        std::vector<const FoundFile *> ptrs;
+        for (const FoundFile &f : files)
+            ptrs.push_back(&f);
+        form->model()->addRows(ptrs, std::vector<int>(ptrs.size(), 0));
+    }
+    QString count() const { return form->Panel[2]->text(); }
+    void trash(const char *action)
+    {
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        run(action);
+    }
+    static QString trashed(const QString &name)
+    {
+        return QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Trash/files/") + name;
+    }
+    QStringList paths;
+};
+
+} // namespace
+
+TEST_F(ListTest, KeysAreUniqueAListedFileKeepsItsRowAndTheTickBoxTicks)
+{
+    ResultModel &m = *form->model();
+    add({found("/d", "a.txt"), found("/d", "b.txt"), found("/e", "a.txt")});
+    m.setStatus(0, QStringLiteral("已经替换"));
+    EXPECT_TRUE(m.setData(m.index(0, 0), Qt::Checked, Qt::CheckStateRole)); // the tick box
+    // Found again with other facts: nothing changes; only the new file is added.
+    add({found("/d", "a.txt", 9), found("/d", "c.txt")});
+    EXPECT_EQ(m.row(0).status(), QStringLiteral("已经替换"));
+    EXPECT_TRUE(m.row(0).checked);
+    // Paths differ by letter case on this platform: two files, two rows.
+    add({found("/d", "A.txt"), found("/", "root.txt")});
+    EXPECT_EQ(m.rowCount(), 6);
+    EXPECT_EQ(m.findKey(QStringLiteral("/root.txt")), 5);
+    const QRect cell = form->ListView1->visualRect(m.index(1, 0));
+    QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(10, cell.height() / 2));
+    EXPECT_TRUE(m.row(1).checked) << "a click on the tick box";
+}
+
+// Rows leave the key index one by one or, past a few thousand, in one pass
+// over it: either way every row left must still be found past the holes at
+// its new place, and every row gone must be listed anew by a later search.
+TEST_F(ListTest, RemovalsKeepEveryOtherRowFoundByKey)
+{
+    ResultModel &m = *form->model();
+    std::vector<FoundFile> files;
+    for (int i = 0; i < 12000; ++i)
+        files.push_back(found(QStringLiteral("/d%1").arg(i % 7), QStringLiteral("f%1").arg(i)));
+    add(files);
+    const auto removeWhere = [&](auto gone) {
+        std::vector<char> marks(static_cast<size_t>(m.rowCount()));
+        for (int r = 0; r < m.rowCount(); ++r)
+            marks[static_cast<size_t>(r)] = gone(m.row(r).fileName.mid(1).toInt());
+        m.removeRowsMarked(marks);
+    };
+    removeWhere([](int i) { return i % 8 == 0; });
+    removeWhere([](int i) { return i % 2 == 0; });
+    ASSERT_EQ(m.rowCount(), 6000);
+    for (int i = 0; i < 12000; ++i)
+        ASSERT_EQ(m.findKey(QStringLiteral("/d%1/f%2").arg(i % 7).arg(i)), i % 2 ? i / 2 : -1) << i;
+    add(files);
+    EXPECT_EQ(m.rowCount(), 12000);
+}
+
+TEST_F(ListTest, EachAcceptedHeaderClickFlipsTheDirectionNoneWhileBusy)
+{
+    ResultListView *view = form->ListView1;
+    view->headerClicked(2); // an empty list: only the direction changes
+    add({found("/d", "b.txt"), found("/d", "a.txt"), found("/d", "c.txt")});
+    view->headerClicked(1);
+    EXPECT_EQ(listed(), QStringList({"a.txt", "b.txt", "c.txt"}));
+    appState().IsWorking = true;
+    view->headerClicked(1);
+    appState().IsWorking = false;
+    EXPECT_EQ(lastMessage(), QStringLiteral("停止工作后方可排序！"));
+    view->headerClicked(1);
+    EXPECT_EQ(listed(), QStringList({"c.txt", "b.txt", "a.txt"}));
+    EXPECT_EQ(rowOf(QStringLiteral("/d/a.txt")), 2) << "keys follow their rows";
+}
+
+// Only the rows an estimate finds widest are measured: the estimate must
+// not pass over the row that is widest on screen.
+TEST_F(ListTest, EveryColumnFitsItsWidestCellOrHeader)
+{
+    // A per-character guess makes a dozen emoji rows look wider than the long
+    // plain name, which is the widest on screen.
+    const QString emoji = QString(40, QLatin1Char('.')).replace(QLatin1String("."), QStringLiteral("\U0001F600"));
+    std::vector<FoundFile> files;
+    for (int i = 0; i < 40; ++i)
+        files.push_back(found("/d", (i < 12 ? emoji : QStringLiteral("w")) + QString::number(i)));
+    files.push_back(found(QStringLiteral("/一个/很长的/中文/文件夹/路径/在这里"), "短.txt"));
+    files.push_back(found("/d", QStringLiteral("a-rather-long-file-name-that-is-the-widest-of-all.txt"), 1234567));
+    files.push_back(found("/d", QStringLiteral("plain-name-").repeated(10)));
+    add(files);
+    form->model()->setStatus(17, QStringLiteral("跳过-大小日期相同"));
+    ResultListView *view = form->ListView1;
+    AutoSizeColumns(view, -2);
+    for (int c = 0; c < 5; ++c) {
+        int widest = view->horizontalHeader()->sectionSizeHint(c);
+        for (int r = 0; r < form->model()->rowCount(); ++r)
+            widest = qMax(widest, view->sizeHintForIndex(form->model()->index(r, c)).width());
+        EXPECT_EQ(view->horizontalHeader()->sectionSize(c), widest) << "column " << c;
+    }
+}
+
+// After a partial removal the view must show every row the model holds: a
+// row the view lost would still be ticked by "tick all" and trashed unseen.
+TEST_F(ListTest, AfterAPartialRemovalTickAllAndTrashReachOnlyShownRows)
+{
+    listFiles({"v1", "v2", "v3", "v4", "v5", "v6"});
+    EXPECT_FALSE(form->model()->index(5, 0).data(Qt::DecorationRole).isNull()) << "each row shows its kind's image";
+    QSignalSpy changed(form->model(), &QAbstractItemModel::dataChanged);
+    for (int r : {1, 2, 4})
+        form->model()->setChecked(r, true);
+    EXPECT_EQ(changed.size(), 3) << "the view must hear of each tick";
+    run("menu移除勾选项");
+    EXPECT_EQ(listed(), QStringList({"v1", "v4", "v6"}));
+    const int shown = form->ListView1->verticalHeader()->count();
+    ASSERT_EQ(shown, form->model()->rowCount());
+    for (int r = 0; r < shown; ++r)
+        EXPECT_EQ(rowOf(form->model()->key(r)), r) << "the key index follows the rows that moved up";
+
+    changed.clear();
+    run("menu勾选全部");
+    ASSERT_EQ(changed.size(), 1) << "the view must hear of the ticks";
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 0);
+    EXPECT_EQ(changed[0][1].toModelIndex().row(), shown - 1);
+    EXPECT_TRUE(changed[0][2].value<QList<int>>().contains(Qt::CheckStateRole));
+    trash("menu删除勾选项");
+    for (int i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(QFile::exists(paths[i]), i == 1 || i == 2 || i == 4) << i;
+}
+
+TEST_F(ListTest, RemovalsAndTrashingAreRefusedWhileBusyTickingIsNot)
+{
+    listFiles({"a", "b.txt[20240101120000替换备份]", "c.txt[20240101120000恢复备份]"});
+    run("menu选中全部");
+    form->model()->setChecked(0, true);
+    appState().IsWorking = true;
+    for (const char *a : {"menu移除选中项", "menu移除勾选项", "menu移除全部", "menu删除选中项", "menu删除勾选项",
+                          "menu删除全部替换备份文件", "menu删除全部恢复备份文件"})
+        run(a);
+    ASSERT_EQ(MessageBox::history().size(), 7) << "nothing asked after";
+    for (const MessageBox::Shown &m : MessageBox::history())
+        EXPECT_EQ(m.text, QStringLiteral("停止工作后方可执行该操作！"));
+    run("menu全部去勾选");
+    appState().IsWorking = false;
+    EXPECT_EQ(listed().size(), 3);
+    EXPECT_FALSE(form->model()->row(0).checked);
+}
+
+TEST_F(ListTest, ManyScatteredRemovalsKeepTheOtherRowsSelected)
+{
+    QStringList names;
+    for (int i = 0; i < 300; ++i)
+        names << QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0'));
+    listFiles(names);
+    for (int r = 0; r < 300; r += 2)
+        form->model()->setChecked(r, true);
+    select(1);
+    select(3);
+    run("menu移除勾选项");
+    const QModelIndexList sel = form->ListView1->selectionModel()->selectedRows();
+    ASSERT_EQ(sel.size(), 2);
+    EXPECT_EQ(form->model()->row(sel[0].row()).fileName, QStringLiteral("f001"));
+    EXPECT_EQ(form->model()->row(sel[1].row()).fileName, QStringLiteral("f003"));
+    EXPECT_EQ(rowOf(t.path(QStringLiteral("f299"))), 149);
+    run("menu选中全部");
+    run("menu移除选中项");
+    EXPECT_EQ(count(), QStringLiteral("文件数：0"));
+}
+
+TEST_F(ListTest, TagCommandsTrashOnlyNamesEndingWithTheirTag)
+{
+    listFiles({"a.txt", "a.txt[20240101120000替换备份]", "b.txt[20240101120000替换备份]",
+               "a[替换备份].txt", "c.txt[20240101120000恢复备份]"});
+    run("menu删除全部替换备份文件"); // unscripted: answered No
+    EXPECT_EQ(listed().size(), 5);
+    trash("menu删除全部替换备份文件");
+    EXPECT_EQ(lastMessage(), QStringLiteral("所有文件名结尾为'替换备份]'的文件将会被删除到系统回收站！你确定要继续吗？"));
+    // The two adjacent backups both went; the tag inside a name does not count.
+    EXPECT_EQ(listed(), QStringList({"a.txt", "a[替换备份].txt", "c.txt[20240101120000恢复备份]"}));
+    EXPECT_EQ(TempTree::read(trashed(QStringLiteral("b.txt[20240101120000替换备份]"))),
+              QByteArray("content of b.txt[20240101120000替换备份]"));
+    trash("menu删除全部恢复备份文件");
+    EXPECT_EQ(lastMessage(), QStringLiteral("所有文件名结尾为'恢复备份]'的文件将会被删除到系统回收站！你确定要继续吗？"));
+    EXPECT_EQ(listed(), QStringList({"a.txt", "a[替换备份].txt"}));
+    run("menu移除全部"); // the list only
+    EXPECT_EQ(count(), QStringLiteral("文件数：0"));
+    listAll();
+    EXPECT_EQ(listed().size(), 2) << "the files stay and are listed anew";
+}
+
+TEST_F(ListTest, ARefusedTrashKeepsTheRowAndAVanishedFileLeavesTheList)
+{
+    listFiles({"refused", "vanished", "fine"});
+    QFile::remove(paths[1]);
+    run("menu勾选全部");
+    // The trash cannot be made: every file stays.
+    const QString trash = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Trash");
+    QDir().mkpath(trash);
+    ASSERT_TRUE(QDir().rename(trash, trash + QStringLiteral(".aside")));
+    { QFile blocker(trash); ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); }
+    this->trash("menu删除勾选项");
+    QFile::remove(trash);
+    QDir().rename(trash + QStringLiteral(".aside"), trash);
+    EXPECT_EQ(listed(), QStringList({"fine", "refused"}));
+    for (int r = 0; r < 2; ++r)
+        EXPECT_EQ(form->model()->row(r).status(), QStringLiteral("删除失败"));
+    EXPECT_EQ(count(), QStringLiteral("文件数：2"));
+}
+
+TEST_F(ListTest, NamesEndingInBlanksOrNotUtf8AreTrashedExactlyAndShownReadably)
+{
+    const QStringList names = {QStringLiteral("notes.txt "), QStringLiteral("报告.txt\u3000"), DecodeFileName(QByteArray("bad\xff.txt")),
+                               DecodeFileName(QByteArray("bad\xc3.txt")), QStringLiteral("bad\uFFFD.txt"), QStringLiteral("notes.txt")};
+    listFiles(names);
+    ASSERT_EQ(form->model()->rowCount(), 6);
+    for (int i = 0; i < 3; ++i)
+        tick(paths[i]);
+    trash("menu删除勾选项");
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(PathFound(paths[i]), i >= 3) << i;
+    EXPECT_EQ(form->model()->index(rowOf(paths[3]), ResultModel::NameColumn).data().toString(), QStringLiteral("bad\uFFFD.txt"));
+}
+
+// The menu acts on the row under the mouse, and a sort carries the selection
+// along: deleting then trashes the files the user chose, not the ones now
+// at their old places.
+TEST_F(ListTest, SelectedAndTickedRowsGoToTheTrashAfterASortAndARightClick)
+{
+    listFiles({"keep", "s1", "s2", "t1"});
+    ResultListView *view = form->ListView1;
+    const auto click = [&](Qt::MouseButton button, QPoint at) {
+        QTest::mouseClick(view->viewport(), button, {}, at);
+        const bool shown = form->menu列表操作->isVisible();
+        form->menu列表操作->hide();
+        return shown;
+    };
+    const auto cell = [&](int row) { return view->visualRect(form->model()->index(row, 3)).center(); };
+    const QPoint empty(20, view->viewport()->height() - 5);
+    EXPECT_TRUE(click(Qt::RightButton, empty));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint());
+    QCoreApplication::sendEvent(view->viewport(), &menuKey);
+    EXPECT_TRUE(form->menu列表操作->isVisible()) << "the menu key opens it too";
+    form->menu列表操作->hide();
+    select(1);
+    select(2);
+    view->headerClicked(1); // descending: t1 s2 s1 keep
+    EXPECT_TRUE(click(Qt::RightButton, cell(1))) << "on a selected row the selection stays";
+    trash("menu删除选中项");
+    EXPECT_EQ(listed(), QStringList({"t1", "keep"}));
+    EXPECT_TRUE(QFile::exists(trashed(QStringLiteral("s1"))) && QFile::exists(trashed(QStringLiteral("s2"))));
+    select(0);
+    click(Qt::RightButton, cell(1)); // an unselected row becomes the only one selected
+    EXPECT_EQ(view->selectionModel()->selectedRows(), QModelIndexList({form->model()->index(1, 0)}));
+    tick(paths[3]);
+    trash("menu删除勾选项");
+    EXPECT_EQ(lastMessage(), QStringLiteral("所有被勾选的文件将会被删除到系统回收站！你确定要继续吗？"));
+    EXPECT_EQ(listed(), QStringList({"keep"}));
+}
+
+TEST_F(ListTest, KeysRunTheirCommands)
+{
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    paths << t.file(QStringLiteral("key0")) << t.file(QStringLiteral("key1"));
+    form->Text1->setText(t.root());
+    QTest::keyClick(form->Text2, Qt::Key_Enter, Qt::KeypadModifier); // the search button
+    ASSERT_EQ(form->model()->rowCount(), 2);
+    // Space ticks the current row from any column.
+    ResultListView *view = form->ListView1;
+    view->setFocus();
+    view->setCurrentIndex(form->model()->index(0, 3));
+    const QString first = form->model()->row(0).fileName;
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_TRUE(form->model()->row(0).checked);
+    // Delete trashes the selected rows after asking, but only from the list.
+    MessageBox::clearHistory();
+    form->Text2->setFocus();
+    QTest::keyClick(form->Text2, Qt::Key_Delete);
+    EXPECT_TRUE(MessageBox::history().isEmpty());
+    view->setFocus();
+    MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(lastMessage(), QStringLiteral("所有被选中的文件将会被删除到系统回收站！你确定要继续吗？"));
+    EXPECT_TRUE(QFile::exists(trashed(first)));
+    QTest::keyClick(form, Qt::Key_F1);
+    EXPECT_EQ(MessageBox::history().last().caption, QStringLiteral("软件使用方法"));
+}
+
+TEST_F(ListTest, CopyCommandsPutThePathOrTheFolderOnTheClipboard)
+{
+    listFiles({QStringLiteral("sub dir/报告 1.txt"), QStringLiteral("sub dir/") + DecodeFileName(QByteArray("bad\xff.txt"))});
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    QItemSelectionModel *selection = form->ListView1->selectionModel();
+    select(rowOf(paths[1])); // bytes that are not UTF-8 are shown readably
+    run("menu复制文件路径");
+    EXPECT_EQ(clipboard->text(), t.path(QStringLiteral("sub dir/bad\uFFFD.txt")));
+    // Of several selected rows the current one counts, but only while it is selected.
+    selection->setCurrentIndex(form->model()->index(rowOf(paths[0]), 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    run("menu复制文件路径");
+    EXPECT_EQ(clipboard->text(), paths[0]);
+    selection->setCurrentIndex(form->model()->index(rowOf(paths[1]), 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    run("menu复制文件路径");
+    EXPECT_EQ(clipboard->text(), paths[0]);
+    run("menu复制文件目录");
+    EXPECT_EQ(clipboard->text(), t.path(QStringLiteral("sub dir")));
+}
+
+TEST_F(ListTest, OpenFolderFallsBackToTheFolderAndComplainsOnlyWhenItMust)
+{
+    listFiles({QStringLiteral("sub dir/报告 1.txt")});
+    const QString folder = QUrl::fromLocalFile(t.path(QStringLiteral("sub dir"))).toString();
+    run("menu打开文件所在目录");
+    EXPECT_TRUE(Desktop::openedUrls().isEmpty()) << "nothing selected";
+    select(0);
+    run("menu打开文件所在目录"); // no file manager on the test bus: the folder opens
+    EXPECT_EQ(Desktop::openedUrls(), QStringList({folder}));
+    Desktop::setOpenFolderResult(false);
+    run("menu打开文件所在目录");
+    EXPECT_EQ(lastMessage(), QStringLiteral("打开失败！"));
+    // A vanished file: its folder opens, and what the opening returned is not judged.
+    QFile::remove(paths[0]);
+    run("menu打开文件所在目录");
+    EXPECT_EQ(Desktop::openedUrls(), QStringList(3, folder));
+    EXPECT_EQ(MessageBox::history().size(), 1);
+    QDir(t.path(QStringLiteral("sub dir"))).removeRecursively();
+    run("menu打开文件所在目录");
+    EXPECT_EQ(lastMessage(), QStringLiteral("文件夹不存在！"));
+}
+
+TEST_F(ListTest, VendorPagesComeFromOnePlaceAndCanBeOverridden)
+{
+    Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"), QStringLiteral("http://127.0.0.1:9/"));
+    for (const char *a : {"menu售后服务", "menu功能定制", "menu软件定制", "menu墨桐软件", "menu柏岚软件", "menu最新版本"})
+        run(a);
+    EXPECT_EQ(Desktop::openedUrls(),
+              QStringList({"http://127.0.0.1:9/afterservice.htm", "http://127.0.0.1:9/customfunction.htm",
+                           "http://127.0.0.1:9/customware.htm", "http://127.0.0.1:9/", "https://www.bailan-soft.example/",
+                           "http://127.0.0.1:9/" + AppInfo::executableName() + "/"}));
+}
+
+TEST_F(ListTest, PickingAFolderFillsTheSearchFolderACancelLeavesAnEmptyFieldEmpty)
+{
+    const QString chosen = t.folder(QStringLiteral("chosen"));
+    form->Text1->setText(chosen);
+    FileDialog::setNextDirectory(chosen);
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    EXPECT_EQ(FileDialog::directoryStartFolders().last(), t.root() + QLatin1Char('/')) << "starts beside the search folder";
+    EXPECT_EQ(form->Text1->text(), chosen + QLatin1Char('/'));
+    form->Text1->clear();
+    run("menu指定文件夹"); // cancelled
+    EXPECT_EQ(form->Text1->text(), QString());
+}
+
+TEST(IconStore, KeysCompareWithoutCaseAndEachKeyHoldsOneImage)
+{
+    IconStore store;
+    QPixmap pm(16, 16);
+    pm.fill(Qt::red);
+    store.addUnkeyed(QIcon(pm));
+    EXPECT_EQ(store.find(QStringLiteral("KTXT.文本文档")), 0) << "the program's own image never matches";
+    EXPECT_EQ(store.add(QStringLiteral("Ktxt.文本文档"), QIcon(pm)), 2);
+    EXPECT_EQ(store.find(QStringLiteral("KTXT.文本文档")), 2);
+    EXPECT_EQ(store.add(QStringLiteral("KTXT.文本文档"), QIcon(pm)), 0);
+    EXPECT_EQ(store.size(), 2);
+}
+
+// Short and long lists take different sorts; both must order as the shown
+// texts compare without case, sizes by the number shown, times in time
+// order, a gone or unreadable file's texts before all, ties in row order.
+TEST(RowOrder, ColumnsSortAsTheirShownTextsCompare)
+{
+    const std::deque<QString> folders = {"/b", "/A", "/a", "/c/d"};
+    const QStringList statuses = {QString(), "已经替换", "替换失败", "跳过-大小日期相同"};
+    // Names share prefixes, differ in case beyond ASCII, hold surrogate pairs
+    // and units past them.
+    const QStringList parts = {"report_000", "Report_000", "报告", "ÄÖ", "äö", "Σσς", "ǅ", "😀", "a", "A", ".txt", "1",
+                               QString::fromUcs4(U"\U00010400"), QString::fromUcs4(U"\U00010428"), QString(QChar(0xffff))};
+    const auto compare = [](int c, const ResultRow &a, const ResultRow &b) {
+        if (c != ResultRow::SizeColumn && c != ResultRow::TimeColumn)
+            return a.text(c).compare(b.text(c), Qt::CaseInsensitive);
+        const bool ka = a.facts == RowFacts::Known, kb = b.facts == RowFacts::Known;
+        if (!ka || !kb)
+            return ka == kb ? a.text(c).compare(b.text(c)) : ka ? 1 : -1;
+        const double x = c == ResultRow::TimeColumn ? a.mtime : QLocale::c().toDouble(a.sizeKB().remove(u','));
+        const double y = c == ResultRow::TimeColumn ? b.mtime : QLocale::c().toDouble(b.sizeKB().remove(u','));
+        return x < y ? -1 : x > y ? 1 : 0;
+    };
+    QRandomGenerator rng(7);
+    for (size_t n : {40, 3000}) {
+        std::vector<ResultRow> rows(n);
+        for (ResultRow &r : rows) {
+            for (int k = static_cast<int>(rng.bounded(6)); k > 0; --k)
+                r.fileName += parts[static_cast<int>(rng.bounded(parts.size()))];
+            r.folderText = &folders[rng.bounded(4)];
+            r.setStatus(statuses[rng.bounded(4)]);
+            // Up to 16 TB, and sizes of one text that differ in bytes.
+            r.size = rng.bounded(8) ? static_cast<qint64>(rng.generate64() >> (20 + rng.bounded(44))) : (1 << 24) + rng.bounded(2);
+            r.mtime = -1000000000 + static_cast<qint64>(rng.bounded(300)) * 9999991;
+            r.facts = rng.bounded(10) ? RowFacts::Known : rng.bounded(2) ? RowFacts::Missing : RowFacts::Unreadable;
+        }
+        std::vector<int> unmoved(n);
+        std::iota(unmoved.begin(), unmoved.end(), 0);
+        for (int c = 0; c < ResultRow::ColumnCount; ++c)
+            for (bool desc : {false, true}) {
+                std::vector<int> want = unmoved;
+                std::stable_sort(want.begin(), want.end(), [&](int a, int b) {
+                    const int k = compare(c, rows[static_cast<size_t>(a)], rows[static_cast<size_t>(b)]);
+                    return desc ? k > 0 : k < 0;
+                });
+                const std::vector<int> got = SortedOrder(rows, c, desc); // empty: nothing moves
+                EXPECT_EQ(got.empty() ? unmoved : got, want) << "column " << c << (desc ? " descending, " : " ascending, ") << n << " rows";
+            }
+    }
+}
