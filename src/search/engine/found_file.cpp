@@ -82,9 +82,3 @@ bool PatternAcceptsExtension(const QString &pattern, QStringView extension)
     return false;
 }
 
-bool HasBackupTag(QStringView fileName)
-{
-    static const QString replaced = QStringLiteral("替换备份]");
-    static const QString restored = QStringLiteral("恢复备份]");
-    return fileName.endsWith(replaced) || fileName.endsWith(restored);
-}

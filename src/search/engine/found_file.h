@@ -89,6 +89,3 @@ QString SearchPatternFor(const QString &searchExtension);
 
 // Whether "*." + extension + ";" occurs in pattern + ";", letter case ignored.
 bool PatternAcceptsExtension(const QString &pattern, QStringView extension);
-
-// Whether a file name ends with one of the two backup tags.
-bool HasBackupTag(QStringView fileName);

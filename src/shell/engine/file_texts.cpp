@@ -100,19 +100,3 @@ QString BackupStamp(const QDateTime &time)
     return s;
 }
 
-bool ParseSizeText(const QString &text, double *value)
-{
-    const QLocale locale;
-    bool ok = false;
-    double v = locale.toDouble(text.trimmed(), &ok);
-    if (!ok) {
-        // Texts written under another locale still sort by their number.
-        QString plain = text.trimmed();
-        plain.remove(locale.groupSeparator());
-        v = QLocale::c().toDouble(plain, &ok);
-    }
-    if (!ok || !std::isfinite(v))
-        return false;
-    *value = v;
-    return true;
-}

@@ -19,6 +19,3 @@ QString TimeText(const QDateTime &time);
 // The 14-digit stamp of a backup name: the time text without "-", ":", " ".
 QString BackupStamp(const QDateTime &time);
 QString BackupStamp(); // now
-
-// The number a size text shows, or nothing when the text shows none.
-bool ParseSizeText(const QString &text, double *value);
