@@ -20,14 +20,10 @@ protected:
         TempTree::touch(master, MasterTime);
     }
     QString status(const QString &path) { return rowOf(path) < 0 ? QStringLiteral("<not listed>") : form->model()->row(rowOf(path)).status(); }
-    // The files of a folder whose names end with a tag ("[" is no wildcard).
-    QStringList tagged(const QString &folder, const QString &tag = ReplaceTag)
+    // The first file of a folder whose name holds the tag.
+    QString tagged(const QString &folder, const QString &tag = ReplaceTag)
     {
-        QStringList out;
-        for (const QString &n : FileNamesIn(t.path(folder)))
-            if (n.endsWith(tag))
-                out << t.path(folder + QLatin1Char('/') + n);
-        return out;
+        return t.path(folder + QLatin1Char('/') + FileNamesIn(t.path(folder)).filter(tag).value(0));
     }
     void replace(bool yes = true)
     {
@@ -143,7 +139,7 @@ TEST_F(ReplaceTest, EveryRowGetsItsOutcome)
     for (const auto &[path, outcome] : outcomes)
         EXPECT_EQ(status(path), outcome) << path.toStdString();
     EXPECT_EQ(TempTree::read(same), "MASTER");
-    EXPECT_EQ(tagged(QStringLiteral("a")).size(), 1);
+    EXPECT_EQ(FileNamesIn(t.path(QStringLiteral("a"))).filter(ReplaceTag).size(), 1);
     EXPECT_EQ(form->model()->row(rowOf(same)).sizeKB(), QStringLiteral("0.006"));
     EXPECT_EQ(form->model()->row(rowOf(same)).modified(), QStringLiteral("2024-01-02 03:04:05"));
     EXPECT_EQ(form->model()->row(rowOf(vanished)).sizeKB(), QStringLiteral(" 文件不存在"));
@@ -191,7 +187,7 @@ TEST_F(ReplaceTest, OddNamesAreReplacedAndRestoredExactly)
         ASSERT_EQ(::unlink(EncodeFileName(target).constData()), 0); // the name is free again
         form->model()->clear();
         listAll();
-        tick(tagged(QStringLiteral("a")).value(0));
+        tick(tagged(QStringLiteral("a")));
         restore(false);
         EXPECT_EQ(status(target), QStringLiteral("已经恢复"));
         EXPECT_EQ(TempTree::read(target), "ORIGINAL");
@@ -240,7 +236,7 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     EXPECT_EQ(form->model()->row(row).status(), QStringLiteral("已经恢复"));
     EXPECT_EQ(form->model()->key(row), target);
     EXPECT_EQ(form->model()->row(row).sizeKB(), QStringLiteral("0.006"));
-    const QString aside = tagged(QStringLiteral("a"), RestoreTag).value(0);
+    const QString aside = tagged(QStringLiteral("a"), RestoreTag);
     EXPECT_EQ(TempTree::read(aside), "CURRENT, EDITED");
     EXPECT_TRUE(QFile::permissions(aside) & QFile::WriteOwner);
     // The listed copy's row follows it to its new name; keys stay unique.
@@ -248,7 +244,7 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     EXPECT_EQ(form->model()->row(rowOf(aside)).sizeKB(), QStringLiteral("0.015"));
     EXPECT_EQ(status(orphan), QStringLiteral("替换文件不存在"));
     EXPECT_FALSE(QFile::exists(standing));
-    EXPECT_EQ(TempTree::read(tagged(QStringLiteral("c"), RestoreTag).value(0)), "standing");
+    EXPECT_EQ(TempTree::read(tagged(QStringLiteral("c"), RestoreTag)), "standing");
 
     // The dialog remembers the choice while the program runs; a cancel ends
     // the command and offers skip next time.
@@ -292,7 +288,7 @@ TEST_F(ReplaceTest, ARunRestoresOneBackupAfterAnother)
     tick(newer);
     restore(true);
     EXPECT_EQ(TempTree::read(t.path(QStringLiteral("a/report.doc"))), "older");
-    EXPECT_EQ(TempTree::read(tagged(QStringLiteral("a"), RestoreTag).value(0)), "newer");
+    EXPECT_EQ(TempTree::read(tagged(QStringLiteral("a"), RestoreTag)), "newer");
     EXPECT_EQ(form->model()->rowCount(), 3) << "the row of the file set aside stays";
 }
 
