@@ -1,18 +1,18 @@
-#include "app/engine/app_state.h"
 #include "replace/engine/backup.h"
 #include "replace/engine/file_ops.h"
 #include "shell/engine/file_texts.h"
 #include "support/temp_tree.h"
 
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
-#include <gtest/gtest.h>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -31,10 +31,16 @@ QStringList entries(const QString &folder)
 
 QStringList backupsIn(const QString &folder)
 {
+    return entries(folder).filter(QRegularExpression(QStringLiteral("替换备份\\]$")));
+}
+
+// Each file of a folder as "name: content", backup stamps masked.
+QStringList filesIn(const QString &folder)
+{
     QStringList out;
     for (const QString &n : entries(folder))
-        if (n.endsWith(ReplaceTag))
-            out << n;
+        out << QString(n).replace(QRegularExpression(QStringLiteral("\\[\\d{14}")), QStringLiteral("[*")) + QStringLiteral(": ")
+                   + QString::fromUtf8(TempTree::read(folder + QLatin1Char('/') + n));
     return out;
 }
 
@@ -60,139 +66,114 @@ struct FaultScope {
     ~FaultScope() { FileOps::setFaults({}); }
 };
 
+// With hard links; without them (FAT, SMB, protected_hardlinks), with or
+// without an atomic exchange; with no nameless files either.
+const FileOps::Faults Paths[] = {{}, {.noLink = true}, {.noLink = true, .noExchange = true},
+                                 {.noLink = true, .noExchange = true, .noTmpFile = true}};
+
 struct Scene {
     TempTree t;
     QString master = t.file(QStringLiteral("m/report.doc"), "NEW CONTENT");
     QString target = t.file(QStringLiteral("d/report.doc"), "old content");
     QString folder = t.path(QStringLiteral("d"));
+    const QStringList untouched = {QStringLiteral("report.doc: old content")};
+    const QStringList replaced = {QStringLiteral("report.doc: NEW CONTENT"), QStringLiteral("report.doc[*替换备份]: old content")};
 };
 
 } // namespace
 
-TEST(Replace, KeepsTheOldFileUnderItsBackupName)
+// On every path the old file ends under its backup name, stamped with the
+// time of the rename, and nothing is left read-only; the copy takes the
+// master's time and permission bits, yet is the owner's to write even when
+// the master is not (its owner may refuse the change). A failed last step
+// leaves the folder as it was.
+TEST(Replace, EveryPathKeepsTheBackupAndUndoesAFailedMoveIn)
 {
-    Scene s;
-    ::chmod(QFile::encodeName(s.master).constData(), 0750);
     const QDateTime when(QDate(2020, 5, 6), QTime(7, 8, 9), Qt::LocalTime);
-    TempTree::touch(s.master, when);
-    const QString before = BackupStamp();
-    ASSERT_TRUE(文件替换及备份(s.target, s.master, 0));
-    const QString after = BackupStamp();
-    EXPECT_EQ(TempTree::read(s.target), "NEW CONTENT");
-    const QStringList backups = backupsIn(s.folder);
-    ASSERT_EQ(backups.size(), 1);
-    EXPECT_EQ(TempTree::read(s.folder + QLatin1Char('/') + backups[0]), "old content");
-    const QString stamp = backups[0].mid(QStringLiteral("report.doc[").size(), 14);
-    EXPECT_TRUE(stamp >= before && stamp <= after) << stamp.toStdString();
-    EXPECT_EQ(entries(s.folder).size(), 2) << "no staging file is left behind";
-    // The copy takes the master's permission bits and time.
-    EXPECT_EQ(modeOf(s.target), 0750u);
-    EXPECT_EQ(QFileInfo(s.target).lastModified(), when);
-    EXPECT_EQ(TempTree::read(s.master), "NEW CONTENT");
-}
-
-TEST(Replace, AReadOnlyTargetLeavesNothingReadOnly)
-{
-    Scene s;
-    ::chmod(QFile::encodeName(s.target).constData(), 0444);
-    ::chmod(QFile::encodeName(s.master).constData(), 0444);
-    ASSERT_TRUE(文件替换及备份(s.target, s.master, 0));
-    EXPECT_TRUE(modeOf(s.target) & S_IWUSR);
-    EXPECT_TRUE(modeOf(s.folder + QLatin1Char('/') + backupsIn(s.folder).value(0)) & S_IWUSR);
+    for (const FileOps::Faults &path : Paths) {
+        for (const bool fails : {false, true}) {
+            SCOPED_TRACE(testing::Message() << path.noLink << path.noExchange << path.noTmpFile << fails);
+            Scene s;
+            ::chmod(QFile::encodeName(s.master).constData(), 0550);
+            ::chmod(QFile::encodeName(s.target).constData(), 0444);
+            // An access time apart, so that the two times cannot be mixed up.
+            const struct timespec times[2] = {{1000000000, 0}, {when.toSecsSinceEpoch(), 0}};
+            ::utimensat(AT_FDCWD, QFile::encodeName(s.master).constData(), times, 0);
+            FileOps::Faults faults = path;
+            faults.moveInFails = fails;
+            const FaultScope scope(faults);
+            const QString before = BackupStamp();
+            EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0), !fails);
+            const QString backup = backupsIn(s.folder).value(0);
+            EXPECT_EQ(filesIn(s.folder), fails ? s.untouched : s.replaced);
+            if (fails)
+                continue;
+            const QString stamp = backup.mid(QStringLiteral("report.doc[").size(), 14);
+            EXPECT_TRUE(stamp >= before && stamp <= BackupStamp()) << stamp.toStdString();
+            EXPECT_EQ(modeOf(s.target), 0750u);
+            EXPECT_TRUE(modeOf(s.folder + QLatin1Char('/') + backup) & S_IWUSR);
+            EXPECT_EQ(QFileInfo(s.target).lastModified(), when);
+        }
+    }
 }
 
 TEST(Replace, NeverReplacesAFileWithItself)
 {
     Scene s;
-    EXPECT_FALSE(文件替换及备份(s.master, s.master, 0));
     const QString link = s.t.path(QStringLiteral("m/link.doc"));
     ASSERT_EQ(::symlink(QFile::encodeName(s.master).constData(), QFile::encodeName(link).constData()), 0);
     EXPECT_FALSE(文件替换及备份(link, s.master, 0));
-    const QString hard = s.t.path(QStringLiteral("m/hard.doc"));
-    ASSERT_EQ(::link(QFile::encodeName(s.master).constData(), QFile::encodeName(hard).constData()), 0);
-    EXPECT_FALSE(文件替换及备份(hard, s.master, 0));
-    EXPECT_EQ(TempTree::read(s.master), "NEW CONTENT");
-    EXPECT_TRUE(backupsIn(s.t.path(QStringLiteral("m"))).isEmpty());
-    // Another spelling of the name is another file here, and is replaced.
+    EXPECT_EQ(entries(s.t.path(QStringLiteral("m"))), QStringList({QStringLiteral("link.doc"), QStringLiteral("report.doc")}));
+    // Another spelling of the name is another file here, and is replaced;
+    // the master is made writable first.
     const QString other = s.t.file(QStringLiteral("m/REPORT.DOC"), "upper");
+    ::chmod(QFile::encodeName(s.master).constData(), 0444);
     EXPECT_TRUE(文件替换及备份(other, s.master, 0));
     EXPECT_EQ(TempTree::read(other), "NEW CONTENT");
+    EXPECT_EQ(modeOf(s.master), 0644u);
 }
 
-TEST(Replace, ASecondReplacementInTheSameSecondFailsAndKeepsTheFirstBackup)
+// A taken backup name (a second replacement in the same second), one too
+// long, a vanished target or a folder: false, and nothing changed.
+TEST(Replace, ATargetThatCannotBeBackedUpIsLeftAlone)
 {
-    Scene s;
-    ASSERT_TRUE(文件替换及备份(s.target, s.master, 0));
-    const QString first = s.folder + QLatin1Char('/') + backupsIn(s.folder).value(0);
-    // The second call meets a taken backup name, even if the clock ticks
-    // over meanwhile.
-    const QDateTime now = QDateTime::currentDateTime();
-    for (int d = 0; d <= 2; ++d) {
-        const QString name = s.target + QLatin1Char('[') + BackupStamp(now.addSecs(d)) + ReplaceTag;
-        if (!QFile::exists(name))
-            s.t.file(QStringLiteral("d/") + QFileInfo(name).fileName(), "decoy");
+    for (const FileOps::Faults &path : Paths) {
+        Scene s;
+        const FaultScope scope(path);
+        // The clock the stamps read, which may lag a finer one.
+        const QDateTime now = QDateTime::fromSecsSinceEpoch(std::time(nullptr));
+        for (int d = 0; d <= 2; ++d) // even if the clock ticks over meanwhile
+            s.t.file(QStringLiteral("d/report.doc[") + BackupStamp(now.addSecs(d)) + ReplaceTag, "taken");
+        EXPECT_FALSE(文件替换及备份(s.target, s.master, 0));
+        EXPECT_EQ(filesIn(s.folder).filter(QStringLiteral("content")), s.untouched);
+        EXPECT_EQ(filesIn(s.folder).size(), 4);
+        const QString longName = QString(230, QLatin1Char('n')) + QStringLiteral(".doc");
+        const QString target = s.t.file(QStringLiteral("e/") + longName, "old content");
+        EXPECT_FALSE(文件替换及备份(target, s.t.file(QStringLiteral("m/") + longName), 0));
+        EXPECT_FALSE(文件替换及备份(s.t.path(QStringLiteral("e/gone.doc")), s.master, 0));
+        EXPECT_FALSE(文件替换及备份(s.t.folder(QStringLiteral("e/dir.doc")), s.master, 0));
+        EXPECT_EQ(entries(s.t.path(QStringLiteral("e"))), QStringList({longName}));
+        EXPECT_EQ(TempTree::read(target), "old content");
     }
-    const QString second = s.t.file(QStringLiteral("m2/report.doc"), "SECOND");
-    EXPECT_FALSE(文件替换及备份(s.target, second, 0));
-    EXPECT_EQ(TempTree::read(s.target), "NEW CONTENT");
-    EXPECT_EQ(TempTree::read(first), "old content");
-    for (const QString &n : entries(s.folder))
-        EXPECT_FALSE(n.startsWith(QLatin1String(".~sn"))) << n.toStdString();
-}
-
-TEST(Replace, TooLongABackupNameLeavesTheTargetAlone)
-{
-    Scene s;
-    const QString longName = QString(230, QLatin1Char('n')) + QStringLiteral(".doc");
-    const QString target = s.t.file(QStringLiteral("d/") + longName, "old long");
-    const QString master = s.t.file(QStringLiteral("m/") + longName, "new long");
-    EXPECT_FALSE(文件替换及备份(target, master, 0));
-    EXPECT_EQ(TempTree::read(target), "old long");
-    EXPECT_EQ(entries(s.folder), QStringList({longName, QStringLiteral("report.doc")}));
-}
-
-TEST(Replace, VanishedTargetsAndFoldersFailWithoutSideEffects)
-{
-    Scene s;
-    QFile::remove(s.target);
-    EXPECT_FALSE(文件替换及备份(s.target, s.master, 0));
-    EXPECT_TRUE(entries(s.folder).isEmpty());
-    QDir().mkpath(s.target);
-    EXPECT_FALSE(文件替换及备份(s.target, s.master, 0));
-    EXPECT_TRUE(QFileInfo(s.target).isDir());
-    EXPECT_TRUE(entries(s.folder).isEmpty());
 }
 
 TEST(Replace, AWriteFailureDuringTheCopyKeepsTheOldContent)
 {
     Scene s;
     const QString big = s.t.file(QStringLiteral("m/big.doc"), QByteArray(256 * 1024, 'B'));
-    const QString target = s.t.file(QStringLiteral("d/big.doc"), "small old");
     const pid_t pid = ::fork();
     if (pid == 0) {
         // The child may write 64 KiB per file at most; the copy must fail.
         ::signal(SIGXFSZ, SIG_IGN);
         struct rlimit lim = {64 * 1024, 64 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &lim);
-        ::_exit(文件替换及备份(target, big, 0) ? 1 : 0);
+        ::_exit(文件替换及备份(s.t.file(QStringLiteral("d/big.doc"), "small old"), big, 0) ? 1 : 0);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the replacement must report failure";
-    EXPECT_EQ(TempTree::read(target), "small old");
-    EXPECT_EQ(entries(s.folder), QStringList({QStringLiteral("big.doc"), QStringLiteral("report.doc")}));
-}
-
-TEST(Replace, NoBackupModeSendsTheOldFileToTheTrash)
-{
-    Scene s;
-    ASSERT_TRUE(文件替换及备份(s.target, s.master, 1));
-    EXPECT_EQ(TempTree::read(s.target), "NEW CONTENT");
-    EXPECT_TRUE(backupsIn(s.folder).isEmpty());
-    const QString trashed = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Trash/files/report.doc");
-    EXPECT_EQ(TempTree::read(trashed), "old content");
-    QFile::remove(trashed);
+    EXPECT_EQ(filesIn(s.folder), QStringList({QStringLiteral("big.doc: small old"), s.untouched[0]}));
 }
 
 TEST(Replace, NoBackupModeNeverDestroysAFileTheTrashRefused)
@@ -206,41 +187,17 @@ TEST(Replace, NoBackupModeNeverDestroysAFileTheTrashRefused)
     QFile::remove(trash);
     QDir().rename(trash + QStringLiteral(".aside"), trash);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(TempTree::read(s.target), "old content");
-    EXPECT_EQ(entries(s.folder), QStringList({QStringLiteral("report.doc")}));
-}
-
-// Without hard links (FAT, SMB, protected_hardlinks), with or without an
-// atomic exchange: the old file still ends under its backup name, and a
-// failed last step leaves the target as it was.
-TEST(Replace, WithoutHardLinksKeepsTheBackupAndUndoesAFailure)
-{
-    for (const bool exchange : {true, false}) {
-        SCOPED_TRACE(exchange ? "exchange" : "rename aside");
-        {
-            Scene s;
-            const FaultScope faults({.noLink = true, .noExchange = !exchange});
-            ASSERT_TRUE(文件替换及备份(s.target, s.master, 0));
-            EXPECT_EQ(TempTree::read(s.target), "NEW CONTENT");
-            const QStringList backups = backupsIn(s.folder);
-            ASSERT_EQ(backups.size(), 1);
-            EXPECT_EQ(TempTree::read(s.folder + QLatin1Char('/') + backups[0]), "old content");
-            EXPECT_EQ(entries(s.folder).size(), 2);
-        }
-        Scene s;
-        const FaultScope faults({.noLink = true, .noExchange = !exchange, .moveInFails = true});
-        EXPECT_FALSE(文件替换及备份(s.target, s.master, 0));
-        EXPECT_EQ(TempTree::read(s.target), "old content");
-        EXPECT_EQ(entries(s.folder), QStringList({QStringLiteral("report.doc")}));
-    }
+    EXPECT_EQ(filesIn(s.folder), s.untouched);
+    ASSERT_TRUE(文件替换及备份(s.target, s.master, 1));
+    EXPECT_EQ(filesIn(s.folder), QStringList({QStringLiteral("report.doc: NEW CONTENT")}));
+    EXPECT_EQ(TempTree::read(trash + QStringLiteral("/files/report.doc")), "old content");
 }
 
 // A target that is a symbolic link: the link itself becomes the backup; the
 // file it points to is no row's own and keeps its mode and content.
 TEST(Replace, ALinkTargetIsBackedUpAsTheLinkAndItsFileIsUntouched)
 {
-    for (const FileOps::Faults &f : {FileOps::Faults{}, FileOps::Faults{.noLink = true},
-                                     FileOps::Faults{.noLink = true, .noExchange = true}}) {
+    for (const FileOps::Faults &f : Paths) {
         SCOPED_TRACE(f.noLink + f.noExchange);
         Scene s;
         const FaultScope faults(f);
@@ -284,34 +241,6 @@ TEST(Replace, RemovesOnlyStaleStagedCopies)
     now.sort();
     EXPECT_EQ(now, kept);
     EXPECT_EQ(TempTree::read(s.master), "NEW CONTENT");
-}
-
-TEST(SetAside, RenamesWithARestoreConflictStamp)
-{
-    TempTree t;
-    const QString f = t.file(QStringLiteral("report.doc"), "in the way");
-    ::chmod(QFile::encodeName(f).constData(), 0444);
-    const QString name = 文件恢复备份(f);
-    ASSERT_TRUE(name.startsWith(QStringLiteral("report.doc[")));
-    EXPECT_TRUE(name.endsWith(RestoreTag));
-    EXPECT_EQ(name.size(), QStringLiteral("report.doc").size() + 20);
-    EXPECT_EQ(TempTree::read(t.path(name)), "in the way");
-    EXPECT_FALSE(QFile::exists(f));
-    EXPECT_TRUE(modeOf(t.path(name)) & S_IWUSR);
-    EXPECT_EQ(文件恢复备份(t.path(QStringLiteral("missing.doc"))), QString());
-}
-
-TEST(RenameNoReplace, RefusesAnExistingName)
-{
-    TempTree t;
-    const QString a = t.file(QStringLiteral("a"), "A");
-    const QString b = t.file(QStringLiteral("b"), "B");
-    int error = 0;
-    EXPECT_FALSE(FileOps::renameNoReplace(a, b, &error));
-    EXPECT_EQ(error, EEXIST);
-    EXPECT_EQ(TempTree::read(b), "B");
-    EXPECT_TRUE(FileOps::renameNoReplace(a, t.path(QStringLiteral("c"))));
-    EXPECT_EQ(TempTree::read(t.path(QStringLiteral("c"))), "A");
 }
 
 namespace {
