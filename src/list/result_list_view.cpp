@@ -226,27 +226,35 @@ void SetColumnWidth(QTableView *list, int column, int width)
     if (rows > 0) {
         auto *rm = qobject_cast<ResultModel *>(model);
         if (rm) {
-            // The estimate finds the few rows that may be the widest; those are
-            // measured for real by the delegate (tick box, icon and margins
-            // included), so an estimate off by some pixels cannot elide a cell.
-            auto table = std::make_unique<WidthTable>(list->fontMetrics());
+            // Rows are measured for real by the delegate (tick box, icon and
+            // margins included) in the order of an estimate, widest first, until
+            // no row left can be wider: an estimate that overrates some rows
+            // (emoji) then costs measurements, never an elided cell.
+            const QFontMetrics fm = list->fontMetrics();
+            auto table = std::make_unique<WidthTable>(fm);
             const std::function<int(const ResultRow &)> width = cellWidth(*table, c);
-            constexpr size_t Candidates = 16;
-            std::vector<std::pair<int, int>> top; // (estimate, row), a min-heap
-            const auto greater = [](const auto &a, const auto &b) { return a.first > b.first; };
-            for (int r = 0; r < rows; ++r) {
-                const int w = width(rm->row(r));
-                if (top.size() < Candidates) {
-                    top.emplace_back(w, r);
-                    std::push_heap(top.begin(), top.end(), greater);
-                } else if (w > top.front().first) {
-                    std::pop_heap(top.begin(), top.end(), greater);
-                    top.back() = {w, r};
-                    std::push_heap(top.begin(), top.end(), greater);
-                }
+            std::vector<std::pair<int, int>> order; // (estimate, row), a max-heap
+            order.reserve(rows);
+            for (int r = 0; r < rows; ++r)
+                order.emplace_back(width(rm->row(r)), r);
+            std::make_heap(order.begin(), order.end());
+            // What the estimate leaves out (kerning, shaping; the delegate's tick
+            // box, icon and margins) is learnt from the rows measured.
+            int underrated = 0;
+            int overhead = 0;
+            for (size_t measured = 0; !order.empty(); ++measured) {
+                std::pop_heap(order.begin(), order.end());
+                const auto [estimate, r] = order.back();
+                order.pop_back();
+                if (measured >= 16 && estimate + underrated + overhead <= best)
+                    break;
+                const QModelIndex index = model->index(r, c);
+                const int text = fm.horizontalAdvance(index.data().toString());
+                const int w = list->sizeHintForIndex(index).width();
+                underrated = qMax(underrated, text - estimate);
+                overhead = qMax(overhead, w - text);
+                best = qMax(best, w);
             }
-            for (const auto &[estimate, r] : top)
-                best = qMax(best, list->sizeHintForIndex(model->index(r, c)).width());
         } else {
             for (int r = 0; r < rows; ++r)
                 best = qMax(best, list->sizeHintForIndex(model->index(r, c)).width());

@@ -128,12 +128,12 @@ TEST_F(ListTest, EachAcceptedHeaderClickFlipsTheDirectionNoneWhileBusy)
 // not pass over the row that is widest on screen.
 TEST_F(ListTest, EveryColumnFitsItsWidestCellOrHeader)
 {
-    // A per-character guess makes a dozen emoji rows look wider than the long
-    // plain name, which is the widest on screen.
+    // A per-character guess makes twenty emoji rows (more than are measured
+    // at first) look wider than the long plain name, the widest on screen.
     const QString emoji = QString(40, QLatin1Char('.')).replace(QLatin1String("."), QStringLiteral("\U0001F600"));
     std::vector<FoundFile> files;
     for (int i = 0; i < 40; ++i)
-        files.push_back(found("/d", (i < 12 ? emoji : QStringLiteral("w")) + QString::number(i)));
+        files.push_back(found("/d", (i < 20 ? emoji : QStringLiteral("w")) + QString::number(i)));
     files.push_back(found(QStringLiteral("/一个/很长的/中文/文件夹/路径/在这里"), "短.txt"));
     files.push_back(found("/d", QStringLiteral("a-rather-long-file-name-that-is-the-widest-of-all.txt"), 1234567));
     files.push_back(found("/d", QStringLiteral("plain-name-").repeated(10)));
@@ -286,7 +286,7 @@ TEST_F(ListTest, SelectedAndTickedRowsGoToTheTrashAfterASortAndARightClick)
     const auto cell = [&](int row) { return view->visualRect(form->model()->index(row, 3)).center(); };
     const QPoint empty(20, view->viewport()->height() - 5);
     EXPECT_TRUE(click(Qt::RightButton, empty));
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint());
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QCoreApplication::sendEvent(view->viewport(), &menuKey);
     EXPECT_TRUE(form->menu列表操作->isVisible()) << "the menu key opens it too";
     form->menu列表操作->hide();

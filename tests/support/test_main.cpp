@@ -2,21 +2,20 @@
 // settings pointed at a fresh temp folder, so no test touches the real home.
 #include "app/appearance.h"
 #include "shell/dialogs.h"
+#include "support/temp_tree.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cstdlib>
 
 int main(int argc, char **argv)
 {
-    static QTemporaryDir home;
-    if (!home.isValid())
-        return 2;
-    const QByteArray root = QFile::encodeName(home.path());
-    QDir(home.path()).mkpath(QStringLiteral("config"));
-    QDir(home.path()).mkpath(QStringLiteral("data"));
+    // The trash gathers names that are not UTF-8, which only a tree can remove.
+    static TempTree home;
+    const QByteArray root = QFile::encodeName(home.root());
+    home.folder(QStringLiteral("config"));
+    home.folder(QStringLiteral("data"));
     setenv("HOME", root.constData(), 1);
     setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
     setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
