@@ -1,5 +1,6 @@
 #include "replace/engine/backup.h"
 #include "replace/engine/file_ops.h"
+#include "search/engine/folder_walk.h"
 #include "shell/engine/file_texts.h"
 #include "support/temp_tree.h"
 
@@ -58,6 +59,20 @@ QStringList stagedIn(const QString &folder)
         if (FileOps::isStagedName(n))
             out << n;
     return out;
+}
+
+// The search every run makes before it replaces: it notes where leftovers lie.
+void search(const QString &folder)
+{
+    struct : WalkHost {
+        bool includeSubfolders() override { return true; }
+        bool stopRequested() override { return false; }
+        void showStatus(const QString &) override {}
+        void showProgress(int, int, int) override {}
+        void letEventsRun() override {}
+    } host;
+    SearchState state;
+    FolderWalk(state, host).walk(folder);
 }
 
 // File system offers withheld for one scope.
@@ -216,11 +231,14 @@ TEST(Replace, ALinkTargetIsBackedUpAsTheLinkAndItsFileIsUntouched)
     }
 }
 
-// Clean-up before staging takes only the program's own dead copies: not one
-// a live run holds, not a look-alike name, not a folder or a link.
+// Clean-up before staging, where the search saw leftovers, takes only the program's
+// own dead copies: not one a live run holds, not a look-alike name, not a folder or a link.
+// A folder the search did not read is not read again either.
 TEST(Replace, RemovesOnlyStaleStagedCopies)
 {
     Scene s;
+    const QString unsearched = s.t.file(QStringLiteral("e/report.doc"), "old content");
+    const QString unseen = s.t.file(QStringLiteral("e/.~sn0123abcd.tmp"), "stale");
     s.t.file(QStringLiteral("d/.~sn0123abcd.tmp"), "stale");
     const QString held = s.t.file(QStringLiteral("d/.~sn89abcdef.tmp"), "held");
     const int fd = ::open(QFile::encodeName(held).constData(), O_RDONLY);
@@ -234,7 +252,10 @@ TEST(Replace, RemovesOnlyStaleStagedCopies)
     s.t.file(QStringLiteral("d/~sn0123abcd.tmp"));
     s.t.folder(QStringLiteral("d/.~sn00000000.tmp"));
     ::symlink(QFile::encodeName(s.master).constData(), QFile::encodeName(s.t.path(QStringLiteral("d/.~sn11111111.tmp"))).constData());
+    search(s.folder);
     ASSERT_TRUE(文件替换及备份(s.target, s.master, 0));
+    ASSERT_TRUE(文件替换及备份(unsearched, s.master, 0));
+    EXPECT_TRUE(QFile::exists(unseen));
     ::close(fd);
     QStringList now = QDir(s.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     now.removeIf([](const QString &n) { return n.endsWith(ReplaceTag); });
@@ -325,6 +346,7 @@ void killDuringBatches(int trials, const QString &under = QString())
             staged += stagedIn(t->path(QStringLiteral("d%1").arg(d))).size();
         EXPECT_LE(staged, 1) << "trial " << trial << ": only the copy in flight may stay";
         leftStaged += staged;
+        search(t->root());
         for (const QString &target : targets)
             文件替换及备份(target, master, 0);
         for (int d = 0; d < 4; ++d)

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSet>
 #include <cctype>
 #include <cstring>
 
@@ -17,7 +16,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <mutex>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -35,10 +33,12 @@ void setError(int *error, int value)
 
 Faults g_faults;
 
+static_assert(sizeof StagedNamePrefix == 5, "the name's layout below counts on it");
+
 // ".~sn" + 8 lowercase hex digits + ".tmp", nothing else.
 bool stagedName(const char *name)
 {
-    if (std::strncmp(name, ".~sn", 4) != 0 || std::strlen(name) != 16 || std::strcmp(name + 12, ".tmp") != 0)
+    if (std::strncmp(name, StagedNamePrefix, 4) != 0 || std::strlen(name) != 16 || std::strcmp(name + 12, ".tmp") != 0)
         return false;
     for (int i = 4; i < 12; ++i)
         if (!std::isdigit(static_cast<unsigned char>(name[i])) && (name[i] < 'a' || name[i] > 'f'))
@@ -48,8 +48,8 @@ bool stagedName(const char *name)
 
 QString newStagedName(const QString &folder)
 {
-    return QDir(folder).filePath(
-        QStringLiteral(".~sn%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    const QString hex = QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    return QDir(folder).filePath(QLatin1String(StagedNamePrefix) + hex + QStringLiteral(".tmp"));
 }
 } // namespace
 
@@ -290,20 +290,15 @@ bool copyData(int in, int out, off_t size)
     }
 }
 
-// Removes the staged copies that runs killed midway left in folder, once per
-// folder and process. A live run holds a lock on each of its copies from
-// before the copy has a name until the name is gone, so only copies whose
-// owner is dead can be locked here.
-void removeStaleCopies(const QByteArray &folder)
+// Removes the staged copies that runs killed midway left in folder, where a
+// walk saw names like theirs. A live run holds a lock on each of its copies
+// from before the copy has a name until the name is gone, so only copies
+// whose owner is dead can be locked here.
+void removeStaleCopies(const QString &path)
 {
-    static std::mutex mutex;
-    static QSet<QByteArray> done;
-    {
-        const std::lock_guard<std::mutex> hold(mutex);
-        if (done.contains(folder))
-            return;
-        done.insert(folder);
-    }
+    if (!TakeNotedFolder(path))
+        return;
+    const QByteArray folder = local(path);
     DIR *d = ::opendir(folder.constData());
     if (!d)
         return;
@@ -389,7 +384,7 @@ StagedCopy copyToNewFile(const QString &source, const QString &folder, int *erro
         ::close(in);
         return StagedCopy();
     }
-    removeStaleCopies(local(folder));
+    removeStaleCopies(folder);
     // A short hidden name: it must fit even beside a name of the longest length.
     QString temp;
     const int out = createStaged(folder, &temp);

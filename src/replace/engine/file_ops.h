@@ -50,7 +50,8 @@ private:
 // Copies source into a new hidden file in folder (never one that exists),
 // content, permission bits (owner-writable) and times from the source. The
 // copy has no name until it is complete where the file system allows. First
-// removes staged copies that crashed runs left in folder. Returns an empty
+// removes staged copies that crashed runs left in folder, if a walk noted
+// names like theirs there since the last such clean-up. Returns an empty
 // copy when anything failed, in which case nothing is left behind.
 StagedCopy copyToNewFile(const QString &source, const QString &folder, int *error = nullptr);
 

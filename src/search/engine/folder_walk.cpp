@@ -393,11 +393,17 @@ FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
         ::close(fd);
         return Read::Unreadable;
     }
+    bool staged = false;
     errno = 0;
     while (const dirent *d = ::readdir(dir)) {
         const char *n = d->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
+        if (n[0] == '.') {
+            if (n[1] == 0 || (n[1] == '.' && n[2] == 0))
+                continue;
+            // What a killed replacement may have left: the replacement
+            // reads again only the folders where such names were seen.
+            staged = staged || std::strncmp(n, StagedNamePrefix, sizeof StagedNamePrefix - 1) == 0;
+        }
         unsigned char type = d->d_type;
         if (type == DT_UNKNOWN) {
             struct stat st;
@@ -418,6 +424,8 @@ FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
     if (errno != 0)
         listing.subfoldersEnumerable = false;
     ::closedir(dir);
+    if (staged)
+        NoteStagedNamesIn(folder);
     return Read::Done;
 }
 

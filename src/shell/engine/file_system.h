@@ -35,6 +35,16 @@ bool PathFound(const QString &path);
 // byte for byte; empty when the folder cannot be read.
 QStringList FileNamesIn(const QString &folder);
 
+// How the names of a replacement's staged copies begin. A walk notes each
+// folder where it sees such a name; a replacement reads again only those
+// folders to remove the copies killed runs left there. A run searches before
+// it replaces, so every leftover in a folder it replaces in is seen.
+inline constexpr char StagedNamePrefix[] = ".~sn";
+void NoteStagedNamesIn(const QString &folder);
+// Whether the folder was noted; the note goes with the answer. Any spelling
+// of the folder's path finds it.
+bool TakeNotedFolder(const QString &folder);
+
 // Sends one file to the desktop trash; true only when it is in the trash.
 // Where no trash can take it the file stays where it is.
 bool DeleteToRecycleBin(const QString &path);
