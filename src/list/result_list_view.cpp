@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <limits>
 #include <memory>
 
 ResultListView::ResultListView(QWidget *parent) : QTableView(parent), m_model(new ResultModel(this))
@@ -108,17 +109,19 @@ namespace {
 class WidthTable {
 public:
     explicit WidthTable(const QFontMetrics &fm) : m_fm(fm) { m_w.fill(-1); }
-    // An estimate: shaping and kerning are left out, and a character outside
-    // the basic plane (an emoji, say) counts as wide as a whole line is high,
-    // twice, so that such rows are never passed over.
+    // An estimate: shaping and kerning are left out.
     int width(const QString &s)
     {
         int w = 0;
         for (qsizetype i = 0; i < s.size(); ++i) {
             const QChar c = s[i];
-            if (c.isSurrogate()) {
-                w += 2 * m_fm.height();
-                i += c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
+            if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+                const char32_t u = QChar::surrogateToUcs4(c, s[i + 1]);
+                auto slot = m_wide.find(u);
+                if (slot == m_wide.end())
+                    slot = m_wide.insert(u, m_fm.horizontalAdvance(s.mid(i, 2)));
+                w += *slot;
+                ++i;
                 continue;
             }
             int &slot = m_w[c.unicode()];
@@ -132,6 +135,7 @@ public:
 private:
     QFontMetrics m_fm;
     std::array<int, 65536> m_w;
+    QHash<char32_t, int> m_wide; // characters outside the basic plane
 };
 
 // The width of a row's text in one column, measured without making a text
@@ -227,32 +231,27 @@ void SetColumnWidth(QTableView *list, int column, int width)
         auto *rm = qobject_cast<ResultModel *>(model);
         if (rm) {
             // Rows are measured for real by the delegate (tick box, icon and
-            // margins included) in the order of an estimate, widest first, until
-            // no row left can be wider: an estimate that overrates some rows
-            // (emoji) then costs measurements, never an elided cell.
-            const QFontMetrics fm = list->fontMetrics();
-            auto table = std::make_unique<WidthTable>(fm);
+            // margins included) in the order of an estimate, widest first,
+            // until no row left can be wider by what the estimate missed on
+            // the rows measured so far.
+            auto table = std::make_unique<WidthTable>(list->fontMetrics());
             const std::function<int(const ResultRow &)> width = cellWidth(*table, c);
             std::vector<std::pair<int, int>> order; // (estimate, row), a max-heap
             order.reserve(rows);
             for (int r = 0; r < rows; ++r)
                 order.emplace_back(width(rm->row(r)), r);
             std::make_heap(order.begin(), order.end());
-            // What the estimate leaves out (kerning, shaping; the delegate's tick
-            // box, icon and margins) is learnt from the rows measured.
-            int underrated = 0;
-            int overhead = 0;
-            for (size_t measured = 0; !order.empty(); ++measured) {
+            int missed = std::numeric_limits<int>::min();
+            // A bound on the work where texts defeat the estimate.
+            constexpr int AtLeast = 16, AtMost = 512;
+            for (int measured = 0; !order.empty() && measured < AtMost; ++measured) {
                 std::pop_heap(order.begin(), order.end());
                 const auto [estimate, r] = order.back();
                 order.pop_back();
-                if (measured >= 16 && estimate + underrated + overhead <= best)
+                if (measured >= AtLeast && estimate + missed <= best)
                     break;
-                const QModelIndex index = model->index(r, c);
-                const int text = fm.horizontalAdvance(index.data().toString());
-                const int w = list->sizeHintForIndex(index).width();
-                underrated = qMax(underrated, text - estimate);
-                overhead = qMax(overhead, w - text);
+                const int w = list->sizeHintForIndex(model->index(r, c)).width();
+                missed = qMax(missed, w - estimate);
                 best = qMax(best, w);
             }
         } else {
