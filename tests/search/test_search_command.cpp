@@ -38,7 +38,8 @@ TEST_F(SearchCommandTest, NameFilterExactOrSimilarWithoutLetterCaseAndOneIconPer
 
 TEST_F(SearchCommandTest, RefusalsThenCompletionReportsFoldersAndTimeAndASecondSearchKeepsTheRowsItFindsAgain)
 {
-    for (const char *name : {"top.txt", "one/a.txt", "two/b.txt"})
+    // Two files a folder, so that the walk's own progress is not the idle value.
+    for (const char *name : {"top.txt", "one/a.txt", "one/a2.txt", "two/b.txt", "two/b2.txt"})
         t.file(QString::fromLatin1(name));
     // Refusals, in their order.
     search(QStringLiteral("   "));
@@ -62,7 +63,7 @@ TEST_F(SearchCommandTest, RefusalsThenCompletionReportsFoldersAndTimeAndASecondS
 
     search(t.root());
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("搜索完成！\r\n搜索目录：3个，耗时：")));
-    ASSERT_EQ(form->model()->rowCount(), 3);
+    ASSERT_EQ(form->model()->rowCount(), 5);
     // Back to idle (a later search is not refused).
     EXPECT_TRUE(form->ListView1->isVisible());
     EXPECT_EQ(form->ProgressBar1->value(), 1);
@@ -75,7 +76,7 @@ TEST_F(SearchCommandTest, RefusalsThenCompletionReportsFoldersAndTimeAndASecondS
     ASSERT_GE(rowOf(a), 0);
     EXPECT_TRUE(form->model()->row(rowOf(a)).checked);
     EXPECT_EQ(form->model()->row(rowOf(a)).status(), QStringLiteral("已经替换"));
-    EXPECT_EQ(form->Panel[2]->text(), QStringLiteral("文件数：4"));
+    EXPECT_EQ(form->Panel[2]->text(), QStringLiteral("文件数：6"));
 }
 
 TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickOrClosingTheWindowStopsIt)
