@@ -67,6 +67,8 @@ TEST_F(Http, A200ArrivesOnceFromThePoll)
     ASSERT_EQ(server.requests.size(), 1);
     EXPECT_TRUE(server.requests[0].startsWith("GET /x/newver.txt HTTP/1.1\r\n"));
     EXPECT_TRUE(server.requests[0].contains("\r\nX-Probe: yes\r\n"));
+    ASSERT_TRUE(h.Open_(QStringLiteral("GET"), server.url()));
+    EXPECT_EQ(h.GetAllResponseHeaders(), QString()) << "a new request shows none of the last answer's headers";
     // An empty body arrives but leaves the saved file alone.
     server.body.clear();
     ASSERT_TRUE(fetch(save));
