@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +39,9 @@ TEST(OpenFolder, AsksTheFileManagerOnTheSessionBusToShowTheFile)
     const QString file = t.file(QStringLiteral("文件 夹/a b%.txt "));
     const QString bad = t.file(QStringLiteral("文件 夹/") + DecodeFileName(QByteArray("bad\xff.txt")));
     t.file(QStringLiteral("文件 夹/a b%.txt"));
+    // A listed link whose file is gone is still there to be shown.
+    const QString dangling = t.path(QStringLiteral("文件 夹/gone.txt"));
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(dangling).constData()), 0);
     EXPECT_FALSE(OpenFolderSelectItem(file)) << "no file manager owns the name yet";
     // The service answers from its own thread while the call blocks this one.
     QThread thread;
@@ -49,11 +53,12 @@ TEST(OpenFolder, AsksTheFileManagerOnTheSessionBusToShowTheFile)
     thread.start();
     EXPECT_TRUE(OpenFolderSelectItem(file));
     EXPECT_TRUE(OpenFolderSelectItem(bad));
+    EXPECT_TRUE(OpenFolderSelectItem(dangling));
     EXPECT_FALSE(OpenFolderSelectItem(QStringLiteral(" ") + file));
     thread.quit();
     thread.wait();
     QDBusConnection::disconnectFromBus(QStringLiteral("fake"));
-    ASSERT_EQ(fake.calls.size(), 2);
+    ASSERT_EQ(fake.calls.size(), 3);
     EXPECT_EQ(QUrl(fake.calls[0]).toLocalFile(), file);
     EXPECT_EQ(fake.calls[1], QStringLiteral("file://") + QString::fromLatin1(QFile::encodeName(t.root()).toPercentEncoding("/"))
                                  + QStringLiteral("/%E6%96%87%E4%BB%B6%20%E5%A4%B9/bad%FF.txt"));
