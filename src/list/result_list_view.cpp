@@ -109,10 +109,16 @@ namespace {
 class WidthTable {
 public:
     explicit WidthTable(const QFontMetrics &fm) : m_fm(fm) { m_w.fill(-1); }
+    // Texts whose characters join or combine (marks, joiners, the scripts
+    // from Hebrew to Myanmar and Khmer on, Arabic forms) carry this bit in
+    // their width: there the sum of the characters misses most, so what it
+    // misses is learnt apart from the other texts.
+    static constexpr int Shaped = 1 << 30;
     // An estimate: shaping and kerning are left out.
     int width(const QString &s)
     {
         int w = 0;
+        bool shaped = false;
         for (qsizetype i = 0; i < s.size(); ++i) {
             const QChar c = s[i];
             if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
@@ -124,12 +130,15 @@ public:
                 ++i;
                 continue;
             }
-            int &slot = m_w[c.unicode()];
+            const char16_t u = c.unicode();
+            shaped = shaped || (u >= 0x0300 && u < 0x0370) || (u >= 0x0590 && u < 0x10A0) || (u >= 0x1700 && u < 0x1E00)
+                     || u == 0x200C || u == 0x200D || (u >= 0x20D0 && u < 0x2100) || (u >= 0xFB1D && u < 0xFEFF);
+            int &slot = m_w[u];
             if (slot < 0)
                 slot = m_fm.horizontalAdvance(c);
             w += slot;
         }
-        return w;
+        return shaped ? w | Shaped : w;
     }
 
 private:
@@ -233,26 +242,29 @@ void SetColumnWidth(QTableView *list, int column, int width)
             // Rows are measured for real by the delegate (tick box, icon and
             // margins included) in the order of an estimate, widest first,
             // until no row left can be wider by what the estimate missed on
-            // the rows measured so far.
+            // the rows of its kind measured so far.
             auto table = std::make_unique<WidthTable>(list->fontMetrics());
             const std::function<int(const ResultRow &)> width = cellWidth(*table, c);
-            std::vector<std::pair<int, int>> order; // (estimate, row), a max-heap
-            order.reserve(rows);
-            for (int r = 0; r < rows; ++r)
-                order.emplace_back(width(rm->row(r)), r);
-            std::make_heap(order.begin(), order.end());
-            int missed = std::numeric_limits<int>::min();
+            std::vector<std::pair<int, int>> order[2]; // (estimate, row) by kind, max-heaps
+            for (int r = 0; r < rows; ++r) {
+                const int w = width(rm->row(r));
+                order[(w & WidthTable::Shaped) ? 1 : 0].emplace_back(w & ~WidthTable::Shaped, r);
+            }
             // A bound on the work where texts defeat the estimate.
             constexpr int AtLeast = 16, AtMost = 512;
-            for (int measured = 0; !order.empty() && measured < AtMost; ++measured) {
-                std::pop_heap(order.begin(), order.end());
-                const auto [estimate, r] = order.back();
-                order.pop_back();
-                if (measured >= AtLeast && estimate + missed <= best)
-                    break;
-                const int w = list->sizeHintForIndex(model->index(r, c)).width();
-                missed = qMax(missed, w - estimate);
-                best = qMax(best, w);
+            for (auto &heap : order) {
+                std::make_heap(heap.begin(), heap.end());
+                int missed = std::numeric_limits<int>::min();
+                for (int measured = 0; !heap.empty() && measured < AtMost; ++measured) {
+                    std::pop_heap(heap.begin(), heap.end());
+                    const auto [estimate, r] = heap.back();
+                    heap.pop_back();
+                    if (measured >= AtLeast && estimate + missed <= best)
+                        break;
+                    const int w = list->sizeHintForIndex(model->index(r, c)).width();
+                    missed = qMax(missed, w - estimate);
+                    best = qMax(best, w);
+                }
             }
         } else {
             for (int r = 0; r < rows; ++r)

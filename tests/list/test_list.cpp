@@ -110,11 +110,17 @@ TEST_F(ListTest, KeysAreUniqueAListedFileKeepsItsRowAndRemovalsKeepEveryOtherRow
 TEST_F(ListTest, EveryColumnFitsItsWidestCellOrHeader)
 {
     // A per-character guess makes twenty emoji rows (more than are measured
-    // at first) look wider than the long plain name, the widest on screen.
+    // at first) look wider than the long plain name, the widest on screen,
+    // and sixteen folders look wider than a Devanagari one whose letters join
+    // into wider glyphs; an Arabic folder looks widest of all and is not.
     const QString emoji = QString(40, QLatin1Char('.')).replace(QLatin1String("."), QStringLiteral("\U0001F600"));
     std::vector<FoundFile> files;
-    for (int i = 0; i < 40; ++i)
-        files.push_back(found("/d", (i < 20 ? emoji : QStringLiteral("w")) + QString::number(i)));
+    for (int i = 0; i < 40; ++i) {
+        const QString folder = QStringLiteral("/") + QString(i < 16 ? 95 : 1, QLatin1Char('w')) + QString::number(i);
+        files.push_back(found(folder, (i < 20 ? emoji : QStringLiteral("w")) + QString::number(i)));
+    }
+    files.push_back(found(QStringLiteral("/") + QStringLiteral("क्षि").repeated(20), "a"));
+    files.push_back(found(QStringLiteral("/") + QStringLiteral("العربية").repeated(16), "b"));
     files.push_back(found(QStringLiteral("/一个/很长的/中文/文件夹/路径/在这里"), "短.txt"));
     files.push_back(found("/d", QStringLiteral("a-rather-long-file-name-that-is-the-widest-of-all.txt"), 1234567));
     files.push_back(found("/d", QStringLiteral("plain-name-").repeated(10)));
