@@ -1,8 +1,8 @@
 #include "replace/engine/backup.h"
 #include "replace/engine/file_ops.h"
-#include "search/engine/folder_walk.h"
 #include "shell/engine/file_texts.h"
 #include "support/temp_tree.h"
+#include "support/walk_host.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -64,13 +64,8 @@ QStringList stagedIn(const QString &folder)
 // The search every run makes before it replaces: it notes where leftovers lie.
 void search(const QString &folder)
 {
-    struct : WalkHost {
-        bool includeSubfolders() override { return true; }
-        bool stopRequested() override { return false; }
-        void showStatus(const QString &) override {}
-        void showProgress(int, int, int) override {}
-        void letEventsRun() override {}
-    } host;
+    FakeHost host;
+    host.subfolders = true;
     SearchState state;
     FolderWalk(state, host).walk(folder);
 }

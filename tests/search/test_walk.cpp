@@ -1,39 +1,18 @@
 #include "search/engine/folder_walk.h"
 #include "shell/engine/file_system.h"
 #include "support/temp_tree.h"
+#include "support/walk_host.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <cstring>
-#include <functional>
 #include <tuple>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
-
-// Records what the walk shows and lets a test act at each event-loop turn.
-struct FakeHost : WalkHost {
-    bool subfolders = false;
-    bool stop = false;
-    QStringList statuses;
-    std::vector<std::tuple<int, int, int>> bars; // minimum, maximum, value
-    int turns = 0;
-    std::function<void(FakeHost &)> onTurn;
-
-    bool includeSubfolders() override { return subfolders; }
-    bool stopRequested() override { return stop; }
-    void showStatus(const QString &text) override { statuses << text; }
-    void showProgress(int minimum, int maximum, int value) override { bars.emplace_back(minimum, maximum, value); }
-    void letEventsRun() override
-    {
-        ++turns;
-        if (onTurn)
-            onTurn(*this);
-    }
-};
 
 // A walk over a temp tree as a search runs it, for the text of the name box.
 class WalkTest : public ::testing::Test {

@@ -4,9 +4,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QUrl>
-#include <atomic>
 #include <cstring>
-#include <mutex>
 
 #ifndef Q_OS_WIN
 #include <dirent.h>
@@ -213,19 +211,14 @@ QStringList FileNamesIn(const QString &folder)
 #endif
 }
 
+#ifndef Q_OS_WIN
 namespace {
 
-std::mutex g_notedMutex;
+// Folders by device and inode: the folder itself, not the text that names it.
 QSet<QByteArray> g_noted;
-std::atomic<bool> g_anyNoted = false;
 
-// The folder itself, not the text that names it.
 QByteArray folderIdentity(const QString &folder)
 {
-#ifdef Q_OS_WIN
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    return canonical.isEmpty() ? QByteArray() : canonical.toLower().toUtf8();
-#else
     struct stat st;
     if (::stat(EncodeFileName(folder).constData(), &st) != 0)
         return QByteArray();
@@ -233,7 +226,6 @@ QByteArray folderIdentity(const QString &folder)
     std::memcpy(id.data(), &st.st_dev, sizeof st.st_dev);
     std::memcpy(id.data() + sizeof st.st_dev, &st.st_ino, sizeof st.st_ino);
     return id;
-#endif
 }
 
 } // namespace
@@ -241,21 +233,13 @@ QByteArray folderIdentity(const QString &folder)
 void NoteStagedNamesIn(const QString &folder)
 {
     const QByteArray id = folderIdentity(folder);
-    if (id.isEmpty())
-        return;
-    const std::lock_guard<std::mutex> hold(g_notedMutex);
-    g_noted.insert(id);
-    g_anyNoted = true;
+    if (!id.isEmpty())
+        g_noted.insert(id);
 }
 
 bool TakeNotedFolder(const QString &folder)
 {
     // Most runs find no leftovers at all: then not even a look at the folder.
-    if (!g_anyNoted)
-        return false;
-    const QByteArray id = folderIdentity(folder);
-    const std::lock_guard<std::mutex> hold(g_notedMutex);
-    const bool noted = !id.isEmpty() && g_noted.remove(id);
-    g_anyNoted = !g_noted.isEmpty();
-    return noted;
+    return !g_noted.isEmpty() && g_noted.remove(folderIdentity(folder));
 }
+#endif
