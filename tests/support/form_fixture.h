@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
 #include <QPalette>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "support/qt_printers.h"
 
@@ -46,6 +48,52 @@ struct DarkTheme {
     QPalette palette;
 };
 
+// Watches the list from its making on: a cell whose text or tick differs
+// when asked must have been announced to the view, or the screen keeps
+// showing what it showed before.
+class ChangeWatch {
+public:
+    explicit ChangeWatch(const ResultModel *model) : m(model)
+    {
+        for (int r = 0; r < m->rowCount(); ++r)
+            before[m->row(r).id] = cells(r);
+        QObject::connect(m, &QAbstractItemModel::dataChanged, &context,
+                         [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
+                             for (int r = from.row(); r <= to.row(); ++r)
+                                 for (int c = from.column(); c <= to.column(); ++c)
+                                     for (int role : {Qt::DisplayRole, Qt::CheckStateRole})
+                                         if (roles.isEmpty() || roles.contains(role))
+                                             told.insert({m->row(r).id, c, role});
+                         });
+    }
+    void expectAllTold(const char *after) const
+    {
+        for (int r = 0; r < m->rowCount(); ++r) {
+            const auto was = before.find(m->row(r).id);
+            const QVariantList now = cells(r);
+            for (int c = 0; was != before.end() && c < now.size(); ++c) {
+                const int column = c % ResultModel::ColumnCount, role = c == column ? Qt::DisplayRole : Qt::CheckStateRole;
+                EXPECT_TRUE(was->second[c] == now[c] || told.count({m->row(r).id, column, role}))
+                    << after << ": row " << r << ", column " << column << (c == column ? " text" : " tick");
+            }
+        }
+    }
+
+private:
+    QVariantList cells(int r) const
+    {
+        QVariantList out;
+        for (int role : {Qt::DisplayRole, Qt::CheckStateRole})
+            for (int c = 0; c < ResultModel::ColumnCount; ++c)
+                out << m->index(r, c).data(role);
+        return out;
+    }
+    const ResultModel *m;
+    QObject context;
+    std::map<int, QVariantList> before;
+    std::set<std::tuple<int, int, int>> told;
+};
+
 // A freshly loaded main window over empty settings, with every box and
 // picker answered by the test seams.
 class FormTest : public ::testing::Test {
@@ -65,6 +113,7 @@ protected:
     }
     void TearDown() override
     {
+        FolderWalk::beforeReading = {};
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -121,6 +170,17 @@ protected:
             form = nullptr;
         EXPECT_FALSE(appState().IsWorking);
         EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), searchFolder);
+    }
+    // Every column as wide as the wider of its header and its widest cell.
+    void expectColumnsFit(const char *after) const
+    {
+        const QHeaderView *header = form->ListView1->horizontalHeader();
+        for (int c = 0; c < ResultModel::ColumnCount; ++c) {
+            int widest = header->sectionSizeHint(c);
+            for (int r = 0; r < form->model()->rowCount(); ++r)
+                widest = qMax(widest, form->ListView1->sizeHintForIndex(form->model()->index(r, c)).width());
+            EXPECT_EQ(header->sectionSize(c), widest) << after << ", column " << c;
+        }
     }
     Form1 *form = nullptr;
     TempTree t;
