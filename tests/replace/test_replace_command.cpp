@@ -5,11 +5,51 @@
 
 #include <QProgressBar>
 #include <QRadioButton>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <optional>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 
 const QDateTime MasterTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::LocalTime);
+
+// Keeps a file from being renamed, for real, while it lives: immutable where
+// the file system and the privileges allow, else, for a user whom a folder's
+// permissions bind, its folder read-only.
+class Unrenamable {
+public:
+    explicit Unrenamable(const QString &path) : m_path(QFile::encodeName(path))
+    {
+        m_immutable = setImmutable(true);
+        m_folder = QFileInfo(path).path();
+        m_held = m_immutable || (::geteuid() != 0 && QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner));
+    }
+    ~Unrenamable()
+    {
+        if (m_immutable)
+            setImmutable(false);
+        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool held() const { return m_held; }
+
+private:
+    bool setImmutable(bool on)
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC);
+        int flags = 0;
+        bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return ok;
+    }
+    QByteArray m_path;
+    QString m_folder;
+    bool m_immutable = false, m_held = false;
+};
 
 class ReplaceTest : public FormTest {
 protected:
@@ -125,7 +165,12 @@ TEST_F(ReplaceTest, EveryRowGetsItsOutcome)
     form->model()->setStatus(rowOf(unticked), QStringLiteral("earlier"));
     QFile::remove(vanished);
     form->Check2->setChecked(true);
+    QFile::setPermissions(master, QFile::ReadOwner);
+    const ChangeWatch watch(form->model());
     replace();
+    watch.expectAllTold("replacing");
+    expectColumnsFit("replacing");
+    EXPECT_TRUE(QFile::permissions(master) & QFile::WriteOwner) << "the master is made writable";
 
     ASSERT_EQ(MessageBox::history().size(), 2);
     EXPECT_EQ(MessageBox::history()[0].text,
@@ -212,7 +257,10 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     QFile::remove(orphan);
     const int row = rowOf(backup);
 
+    std::optional<ChangeWatch> watch(form->model());
     restore(false);
+    watch->expectAllTold("restoring");
+    expectColumnsFit("restoring");
     const QList<std::pair<QString, QString>> outcomes = {
         {backup, QStringLiteral("已存在，跳过")}, {target, QStringLiteral("格式不符")},
         {older, QStringLiteral("不是最近替换")}, {orphan, QStringLiteral("已存在，跳过")},
@@ -229,7 +277,9 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     t.file(QStringLiteral("a/report.doc"), "CURRENT, EDITED");
     QFile::setPermissions(target, QFile::ReadOwner);
     bool preselectedRename = true;
+    watch.emplace(form->model());
     restore(true, &preselectedRename);
+    watch->expectAllTold("restoring with rename");
     EXPECT_FALSE(preselectedRename);
     EXPECT_EQ(TempTree::read(target), "backup");
     EXPECT_EQ(form->model()->row(row).status(), QStringLiteral("已经恢复"));
@@ -253,6 +303,24 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     EXPECT_EQ(lastMessage(), QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？"));
     restore(false, &preselectedRename, true);
     EXPECT_FALSE(preselectedRename);
+}
+
+// Setting the file in the way aside fails: the row is skipped, both files stay.
+TEST_F(ReplaceTest, AFileThatCannotBeSetAsideIsSkipped)
+{
+    const QString standing = t.file(QStringLiteral("a/report.doc"), "standing");
+    const QString backup = t.file(QStringLiteral("a/report.doc[20240101000000替换备份]"), "backup");
+    listAll();
+    tick(backup);
+    {
+        const Unrenamable held(standing);
+        if (!held.held())
+            GTEST_SKIP() << "no way here to keep a file from being renamed (neither an immutable file nor a read-only folder binds)";
+        restore(true);
+    }
+    EXPECT_EQ(status(backup), QStringLiteral("已存在，跳过"));
+    EXPECT_EQ(TempTree::read(standing) + TempTree::read(backup), "standingbackup");
+    EXPECT_EQ(FileNamesIn(t.path(QStringLiteral("a"))).size(), 2);
 }
 
 TEST_F(ReplaceTest, ARestoredRowTakesOverTheRowOfAVanishedFile)

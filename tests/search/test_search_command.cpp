@@ -28,6 +28,7 @@ TEST_F(SearchCommandTest, NameFilterExactOrSimilarWithoutLetterCaseAndOneIconPer
         QStringList shown = listed();
         shown.sort();
         EXPECT_EQ(shown, c.listed) << c.name << " mode " << c.mode;
+        expectColumnsFit(c.name);
     }
     // One image per kind of file, after the program's own.
     const auto icon = [&](const char *name) { return form->model()->row(rowOf(t.path(QString::fromUtf8(name)))).icon; };
@@ -79,35 +80,52 @@ TEST_F(SearchCommandTest, RefusalsThenCompletionReportsFoldersAndTimeAndASecondS
     EXPECT_EQ(form->Panel[2]->text(), QStringLiteral("文件数：6"));
 }
 
-TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickOrClosingTheWindowStopsIt)
+// The walk is stopped as it turns to its second folder: by the stop button,
+// by closing the window, or not, while the name box and the match mode change.
+TEST_F(SearchCommandTest, WhileTheWalkRunsTheButtonStopsItClosingEndsItAndTheNameBoxMayChange)
 {
-    for (int d = 0; d < 30; ++d)
-        for (int i = 0; i < 20; ++i)
-            t.file(QStringLiteral("d%1/f%2.txt").arg(d).arg(i));
+    for (int d = 0; d < 4; ++d)
+        for (const char *name : {"a.txt", "b.txt"})
+            t.file(QStringLiteral("d%1/").arg(d) + QLatin1String(name));
     // On a dark theme the yellow stop button must not keep the theme's light text.
     const DarkTheme dark;
-    // At the walk's first turn: look at the window, then stop.
-    QStringList seen;
+    QStringList read, seen;
     QColor text;
-    QTimer::singleShot(0, form, [&] {
+    std::function<void()> second;
+    FolderWalk::beforeReading = [&](const QString &folder) {
+        if ((read << folder).size() == 2)
+            second();
+    };
+    second = [&] {
         seen = {form->Command1->text(), form->Label3->text(), appState().IsWorking ? "working" : "idle"};
         text = form->Command1->palette().color(QPalette::ButtonText);
+        EXPECT_GE(form->Label3->width(), form->Label3->sizeHint().width()) << "the busy line shows whole";
         QTest::mouseClick(form->Command1, Qt::LeftButton);
-    });
+    };
     search(t.root());
     EXPECT_EQ(seen, QStringList({"停止搜索", "正在搜索文件夹和文件...", "working"}));
     EXPECT_LT(text.lightness(), 80) << qPrintable(text.name());
-    // What was collected before the stop is listed; the rest is not.
-    EXPECT_LT(form->model()->rowCount(), 600);
+    EXPECT_EQ(read.size(), 2) << "no folder is read after the stop";
+    EXPECT_EQ(form->model()->rowCount(), 1) << "the folder in hand ends after its first file";
     EXPECT_EQ(MessageBox::history().size(), 1) << "a stop click brings no box of its own";
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("搜索完成！")));
     EXPECT_EQ(form->Command1->text(), QStringLiteral("搜索文件"));
 
-    // Closing the window stops a search too.
+    // The name box and the match mode are read when the walk is over.
+    read.clear();
+    form->model()->clear();
+    second = [this] {
+        form->Text2->setText(QStringLiteral("B"));
+        form->Combo1->setCurrentIndex(1);
+    };
+    search(t.root(), QStringLiteral("a.txt"), 0);
+    EXPECT_EQ(listed(), QStringList(4, QStringLiteral("b.txt")));
+
     MessageBox::clearHistory();
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    QTimer::singleShot(0, form, [this] { form->close(); });
+    read.clear();
+    second = [this] { form->close(); };
     search(t.root());
+    EXPECT_EQ(read.size(), 2) << "closing the window stops the walk";
     EXPECT_TRUE(MessageBox::history().isEmpty()) << "no completion box for a closed window";
     expectClosedAndSaved(t.root());
 }
