@@ -148,11 +148,9 @@ TEST_F(ListTest, AfterAPartialRemovalTickAllAndTrashReachOnlyShownRows)
     for (int r = 0; r < shown; ++r)
         EXPECT_EQ(rowOf(form->model()->key(r)), r) << "the key index follows the rows that moved up";
 
-    for (const char *command : {"menu勾选全部", "menu全部去勾选", "menu勾选全部"}) {
-        const ChangeWatch watch(form->model());
-        run(command);
-        watch.expectAllTold(command);
-    }
+    const ChangeWatch all(form->model());
+    run("menu勾选全部");
+    all.expectAllTold("ticking all");
     trash("menu删除勾选项");
     EXPECT_EQ(lastMessage(), QStringLiteral("所有被勾选的文件将会被删除到系统回收站！你确定要继续吗？"));
     for (int i = 0; i < paths.size(); ++i)
@@ -305,10 +303,8 @@ TEST_F(ListTest, KeysRunTheirCommands)
     view->setFocus();
     view->setCurrentIndex(form->model()->index(0, 3));
     const QString first = form->model()->row(0).fileName;
-    const ChangeWatch watch(form->model());
     QTest::keyClick(view, Qt::Key_Space);
     EXPECT_TRUE(form->model()->row(0).checked);
-    watch.expectAllTold("Space");
     // With Ctrl or Shift it keeps its meaning in lists: it selects, and ticks nothing.
     for (const Qt::KeyboardModifier with : {Qt::ControlModifier, Qt::ShiftModifier}) {
         view->selectionModel()->clearSelection();
@@ -349,8 +345,6 @@ TEST_F(ListTest, CopyAndOpenFolderTakeTheChosenRowAndComplainOnlyWhenTheyMust)
     selection->setCurrentIndex(form->model()->index(rowOf(paths[1]), 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     run("menu复制文件路径");
     EXPECT_EQ(clipboard->text(), paths[0]);
-    run("menu复制文件目录");
-    EXPECT_EQ(clipboard->text(), folder);
 
     run("menu打开文件所在目录"); // no file manager on the test bus: the folder opens
     EXPECT_EQ(Desktop::openedUrls(), QStringList({url}));

@@ -48,15 +48,13 @@ struct DarkTheme {
     QPalette palette;
 };
 
-// Watches the list from its making on: a cell whose text or tick differs
-// when asked must have been announced to the view, or the screen keeps
-// showing what it showed before.
+// A cell whose text or tick differs from when the watch began must have
+// been announced to the view, or the screen keeps showing what it showed.
 class ChangeWatch {
 public:
-    explicit ChangeWatch(const ResultModel *model) : m(model)
+    using Cell = std::tuple<int, int, int>; // row id, column, role
+    explicit ChangeWatch(const ResultModel *model) : m(model), before(cells())
     {
-        for (int r = 0; r < m->rowCount(); ++r)
-            before[m->row(r).id] = cells(r);
         QObject::connect(m, &QAbstractItemModel::dataChanged, &context,
                          [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
                              for (int r = from.row(); r <= to.row(); ++r)
@@ -66,32 +64,27 @@ public:
                                              told.insert({m->row(r).id, c, role});
                          });
     }
+    std::map<Cell, QVariant> cells() const
+    {
+        std::map<Cell, QVariant> out;
+        for (int r = 0; r < m->rowCount(); ++r)
+            for (int c = 0; c < ResultModel::ColumnCount; ++c)
+                for (int role : {Qt::DisplayRole, Qt::CheckStateRole})
+                    out[{m->row(r).id, c, role}] = m->index(r, c).data(role);
+        return out;
+    }
     void expectAllTold(const char *after) const
     {
-        for (int r = 0; r < m->rowCount(); ++r) {
-            const auto was = before.find(m->row(r).id);
-            const QVariantList now = cells(r);
-            for (int c = 0; was != before.end() && c < now.size(); ++c) {
-                const int column = c % ResultModel::ColumnCount, role = c == column ? Qt::DisplayRole : Qt::CheckStateRole;
-                EXPECT_TRUE(was->second[c] == now[c] || told.count({m->row(r).id, column, role}))
-                    << after << ": row " << r << ", column " << column << (c == column ? " text" : " tick");
-            }
-        }
+        for (const auto &[cell, value] : cells())
+            EXPECT_TRUE(!before.count(cell) || before.at(cell) == value || told.count(cell))
+                << after << ": row id, column, role " << testing::PrintToString(cell);
     }
 
 private:
-    QVariantList cells(int r) const
-    {
-        QVariantList out;
-        for (int role : {Qt::DisplayRole, Qt::CheckStateRole})
-            for (int c = 0; c < ResultModel::ColumnCount; ++c)
-                out << m->index(r, c).data(role);
-        return out;
-    }
     const ResultModel *m;
+    const std::map<Cell, QVariant> before;
+    std::set<Cell> told;
     QObject context;
-    std::map<int, QVariantList> before;
-    std::set<std::tuple<int, int, int>> told;
 };
 
 // A freshly loaded main window over empty settings, with every box and
