@@ -87,7 +87,8 @@ TEST_F(SearchCommandTest, TheNameBoxIsReadAfterTheWalkWhichAStopOrAClosePutsAnEn
     for (const char *name : {"a.txt", "b.txt", "d0/b.txt", "d1/b.txt", "d2/b.txt"})
         t.file(QString::fromLatin1(name));
     // On a dark theme the yellow stop button must not keep the theme's light text.
-    const DarkTheme dark;
+    const QPalette theme = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35)));
     QStringList read, seen;
     QColor text;
     std::function<void()> second = [&] {
@@ -104,6 +105,7 @@ TEST_F(SearchCommandTest, TheNameBoxIsReadAfterTheWalkWhichAStopOrAClosePutsAnEn
     };
     search(t.root(), QStringLiteral("a.txt"), 0);
     EXPECT_EQ(seen, QStringList({"停止搜索", "正在搜索文件夹和文件...", "working"}));
+    QApplication::setPalette(theme);
     EXPECT_LT(text.lightness(), 80) << qPrintable(text.name());
     EXPECT_EQ(read.size(), 2) << "no folder is read after the stop";
     EXPECT_EQ(listed(), QStringList(2, QStringLiteral("b.txt"))) << "what was found until then, by the name as it is now";

@@ -18,7 +18,6 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
-#include <QPalette>
 #include <QStatusBar>
 #include <QPushButton>
 #include <QTest>
@@ -27,62 +26,37 @@
 
 #include "support/qt_printers.h"
 
-// The application under a dark desktop theme while the object lives.
-struct DarkTheme {
-    DarkTheme()
-    {
-        palette = QPalette(QColor(0x35, 0x35, 0x35));
-        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-            palette.setColor(role, QColor(0xee, 0xee, 0xee));
-        palette.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
-        palette.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
-        QApplication::setPalette(palette);
-        QCoreApplication::processEvents(); // open windows hear of it through the event loop
-    }
-    ~DarkTheme()
-    {
-        QApplication::setPalette(before);
-        QCoreApplication::processEvents();
-    }
-    const QPalette before = QApplication::palette();
-    QPalette palette;
-};
-
 // A cell whose text or tick differs from when the watch began must have
 // been announced to the view, or the screen keeps showing what it showed.
 class ChangeWatch {
 public:
-    using Cell = std::tuple<int, int, int>; // row id, column, role
     explicit ChangeWatch(const ResultModel *model) : m(model), before(cells())
     {
-        QObject::connect(m, &QAbstractItemModel::dataChanged, &context,
-                         [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
-                             for (int r = from.row(); r <= to.row(); ++r)
-                                 for (int c = from.column(); c <= to.column(); ++c)
-                                     for (int role : {Qt::DisplayRole, Qt::CheckStateRole})
-                                         if (roles.isEmpty() || roles.contains(role))
-                                             told.insert({m->row(r).id, c, role});
-                         });
-    }
-    std::map<Cell, QVariant> cells() const
-    {
-        std::map<Cell, QVariant> out;
-        for (int r = 0; r < m->rowCount(); ++r)
-            for (int c = 0; c < ResultModel::ColumnCount; ++c)
-                for (int role : {Qt::DisplayRole, Qt::CheckStateRole})
-                    out[{m->row(r).id, c, role}] = m->index(r, c).data(role);
-        return out;
+        QObject::connect(m, &QAbstractItemModel::dataChanged, &context, [this](const QModelIndex &from, const QModelIndex &to) {
+            for (int r = from.row(); r <= to.row(); ++r)
+                for (int c = from.column(); c <= to.column(); ++c)
+                    told.insert({m->row(r).id, c});
+        });
     }
     void expectAllTold(const char *after) const
     {
-        for (const auto &[cell, value] : cells())
-            EXPECT_TRUE(!before.count(cell) || before.at(cell) == value || told.count(cell))
-                << after << ": row id, column, role " << testing::PrintToString(cell);
+        for (const auto &[cell, shown] : cells())
+            EXPECT_TRUE(!before.count(cell) || before.at(cell) == shown || told.count(cell))
+                << after << ": row id, column " << testing::PrintToString(cell);
     }
 
 private:
+    using Cell = std::pair<int, int>; // row id, column
+    std::map<Cell, QVariantList> cells() const
+    {
+        std::map<Cell, QVariantList> out;
+        for (int r = 0; r < m->rowCount(); ++r)
+            for (int c = 0; c < ResultModel::ColumnCount; ++c)
+                out[{m->row(r).id, c}] = {m->index(r, c).data(), m->index(r, c).data(Qt::CheckStateRole)};
+        return out;
+    }
     const ResultModel *m;
-    const std::map<Cell, QVariant> before;
+    const std::map<Cell, QVariantList> before;
     std::set<Cell> told;
     QObject context;
 };
@@ -167,12 +141,11 @@ protected:
     // Every column as wide as the wider of its header and its widest cell.
     void expectColumnsFit(const char *after) const
     {
-        const QHeaderView *header = form->ListView1->horizontalHeader();
         for (int c = 0; c < ResultModel::ColumnCount; ++c) {
-            int widest = header->sectionSizeHint(c);
+            int widest = form->ListView1->horizontalHeader()->sectionSizeHint(c);
             for (int r = 0; r < form->model()->rowCount(); ++r)
                 widest = qMax(widest, form->ListView1->sizeHintForIndex(form->model()->index(r, c)).width());
-            EXPECT_EQ(header->sectionSize(c), widest) << after << ", column " << c;
+            EXPECT_EQ(form->ListView1->horizontalHeader()->sectionSize(c), widest) << after << ", column " << c;
         }
     }
     Form1 *form = nullptr;
