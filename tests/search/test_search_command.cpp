@@ -112,6 +112,7 @@ TEST_F(SearchCommandTest, TheNameBoxIsReadAfterTheWalkWhichAStopOrAClosePutsAnEn
     EXPECT_EQ(MessageBox::history().size(), 1) << "a stop click brings no box of its own";
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("搜索完成！")));
     EXPECT_EQ(form->Command1->text(), QStringLiteral("搜索文件"));
+    EXPECT_NE(form->Command1->palette().color(QPalette::Button), QColor(Qt::yellow)) << "nor yellow any more";
 
     MessageBox::clearHistory();
     read.clear();
