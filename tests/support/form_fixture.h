@@ -133,8 +133,7 @@ protected:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
         EXPECT_TRUE(guard.isNull());
-        if (guard.isNull())
-            form = nullptr;
+        form = guard.data();
         EXPECT_FALSE(appState().IsWorking);
         EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), searchFolder);
     }
