@@ -6,7 +6,6 @@
 #include <QProgressBar>
 #include <QProcess>
 #include <QRadioButton>
-#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -201,9 +200,9 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     QFile::remove(orphan);
     const int row = rowOf(backup);
 
-    std::optional<ChangeWatch> watch(form->model());
+    const ChangeWatch watch(form->model());
     restore(false);
-    watch->expectAllTold("restoring");
+    watch.expectAllTold("restoring");
     const QList<std::pair<QString, QString>> outcomes = {
         {backup, QStringLiteral("已存在，跳过")}, {target, QStringLiteral("格式不符")},
         {older, QStringLiteral("不是最近替换")}, {orphan, QStringLiteral("已存在，跳过")},
@@ -220,9 +219,9 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     t.file(QStringLiteral("a/report.doc"), "CURRENT, EDITED");
     QFile::setPermissions(target, QFile::ReadOwner);
     bool preselectedRename = true;
-    watch.emplace(form->model());
+    const ChangeWatch renaming(form->model());
     restore(true, &preselectedRename);
-    watch->expectAllTold("restoring with rename");
+    renaming.expectAllTold("restoring with rename");
     EXPECT_FALSE(preselectedRename);
     EXPECT_EQ(TempTree::read(target), "backup");
     EXPECT_EQ(form->model()->row(row).status(), QStringLiteral("已经恢复"));
