@@ -5,7 +5,8 @@ install_deps() {
   local pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libglib2.0-dev
               libgl-dev qt6-svg-dev qt6-translations-l10n fonts-noto-cjk adwaita-icon-theme shared-mime-info)
   case "$kind" in
-    test) pkgs+=(libgtest-dev dbus dbus-x11 python3 dosfstools desktop-file-utils appstream dpkg-dev file) ;;
+    test) pkgs+=(libgtest-dev dbus dbus-x11 python3 dosfstools desktop-file-utils appstream dpkg-dev file
+                xvfb xauth at-spi2-core python3-pyatspi) ;;
     package) pkgs+=(dpkg-dev file) ;;
     # About 70 MB to fetch and 400 MB installed, so only tools/check-windows.sh
     # asks for it; ./test.sh skips that check where it is missing.

@@ -205,7 +205,9 @@ void Form1::buildControls(QWidget *client)
     Text1->setAccessibleName(QStringLiteral("搜索目录"));
     Text2->setAccessibleName(QStringLiteral("搜索文件名"));
     Text3->setAccessibleName(QStringLiteral("替换用的母文件"));
-    Combo1->setAccessibleName(QStringLiteral("匹配方式"));
+    // No name: on Linux a drop-down is heard by its current item, so the
+    // box's purpose goes in its description (no label stands beside it).
+    Combo1->setAccessibleDescription(QStringLiteral("匹配方式"));
     Combo1->addItems({QStringLiteral("完全匹配"), QStringLiteral("相似匹配")});
     Combo1->setCurrentIndex(0);
     QPalette grey = Label6->palette();
