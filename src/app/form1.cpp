@@ -357,6 +357,11 @@ void Form1::setPanelText(int panel, const QString &text)
         Panel[panel - 1]->setText(text);
 }
 
+void Form1::showRowCount()
+{
+    setPanelText(3, QStringLiteral("文件数：") + QString::number(model()->rowCount()));
+}
+
 void Form1::loadForm()
 {
     // Each step stands alone: a bad stored value leaves its control as it was.
@@ -539,6 +544,26 @@ void Form1::endOperation()
         --m_operations;
     if (m_operations == 0 && m_closePending)
         QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void Form1::whenLoaded(std::function<void()> command)
+{
+    if (m_loading)
+        m_afterLoading.push_back(std::move(command));
+    else
+        command();
+}
+
+void Form1::setLoading(bool loading)
+{
+    m_loading = loading;
+    if (loading)
+        return;
+    const auto waiting = std::move(m_afterLoading);
+    m_afterLoading.clear();
+    if (!m_closePending)
+        for (const auto &command : waiting)
+            command();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -212,6 +212,7 @@ void RestoreCommand::click()
         if (stale >= 0)
             run.dropRow(model, stale);
     });
+    f.showRowCount(); // a row may have gone
     const bool stays = run.finish();
     if (stays)
         MessageBox::information(&f, QStringLiteral("恢复文件完成。"));

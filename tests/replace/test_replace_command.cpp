@@ -3,6 +3,7 @@
 #include "shell/engine/file_system.h"
 #include "support/form_fixture.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <unistd.h>
@@ -270,6 +271,7 @@ TEST_F(ReplaceTest, ARestoredRowTakesOverTheRowOfAVanishedFile)
     QFile::remove(gone);
     restore(false);
     EXPECT_EQ(form->model()->rowCount(), rows - 1);
+    EXPECT_EQ(form->Panel[2]->text(), QStringLiteral("文件数：%1").arg(rows - 1));
     EXPECT_EQ(status(gone), QStringLiteral("已经恢复"));
     EXPECT_EQ(TempTree::read(gone), "backup");
     EXPECT_EQ(status(t.path(QStringLiteral("a/zz.doc"))), QStringLiteral("已经恢复")) << "no row is passed over";

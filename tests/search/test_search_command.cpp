@@ -79,7 +79,7 @@ TEST_F(SearchCommandTest, RefusalsThenCompletionReportsFoldersAndTimeAndASecondS
     EXPECT_EQ(form->Panel[2]->text(), QStringLiteral("文件数：6"));
 }
 
-TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickOrClosingTheWindowStopsIt)
+TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickStopsIt)
 {
     for (int d = 0; d < 30; ++d)
         for (int i = 0; i < 20; ++i)
@@ -102,12 +102,42 @@ TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickOrClosingTheWindowStops
     EXPECT_EQ(MessageBox::history().size(), 1) << "a stop click brings no box of its own";
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("搜索完成！")));
     EXPECT_EQ(form->Command1->text(), QStringLiteral("搜索文件"));
+}
 
-    // Closing the window stops a search too.
-    MessageBox::clearHistory();
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    QTimer::singleShot(0, form, [this] { form->close(); });
+// Commands on the whole list given while the rows go in wait for the last
+// one and run in order; given during the walk they act at once. Closing the
+// window stops a search, even while the rows go in: no part after the close.
+TEST_F(SearchCommandTest, ListCommandsGivenWhileRowsGoInMeetTheWholeListAndACloseEndsTheLoading)
+{
+    for (const char *name : {"s/old/a", "s/old/b", "s/n0", "s/n1", "s/n2", "s/n3", "s/n4", "s/n5", "m0", "m1", "m2"})
+        t.file(QString::fromLatin1(name));
+    search(t.path(QStringLiteral("s/old")));
+    SearchCommand::setRowsPerPart(2);
+    int phase = 0, rowsThen = 0;
+    auto *turns = new QTimer(form); // every turn the window gets
+    QObject::connect(turns, &QTimer::timeout, form, [&] {
+        const int rows = form->model()->rowCount();
+        if (phase == 0)
+            run("menu选中全部");
+        else if (phase == 1 && rows > 2)
+            for (const char *a : {"menu全部去勾选", "menu勾选全部", "menu移除全部"})
+                run(a);
+        else if (phase == 2 && rows > 8)
+            form->close();
+        else
+            return;
+        rowsThen = rows;
+        ++phase;
+    });
+    turns->start();
+    search(t.path(QStringLiteral("s")));
+    ASSERT_EQ(form->model()->rowCount(), 8);
+    EXPECT_TRUE(form->model()->row(7).checked) << "given after the first " << rowsThen << " rows";
+    EXPECT_EQ(form->ListView1->selectionModel()->selectedRows().size(), 2) << "given during the walk";
+
     search(t.root());
-    EXPECT_TRUE(MessageBox::history().isEmpty()) << "no completion box for a closed window";
+    EXPECT_EQ(form->model()->rowCount(), rowsThen) << "no part after the close";
+    EXPECT_EQ(MessageBox::history().size(), 3) << "a refusal, two completion boxes and none for a closed window";
     expectClosedAndSaved(t.root());
+    SearchCommand::setRowsPerPart();
 }
