@@ -112,7 +112,11 @@ TEST_F(SearchCommandTest, ListCommandsGivenWhileRowsGoInMeetTheWholeListAndAClos
     for (const char *name : {"s/old/a", "s/old/b", "s/n0", "s/n1", "s/n2", "s/n3", "s/n4", "s/n5", "m0", "m1", "m2"})
         t.file(QString::fromLatin1(name));
     search(t.path(QStringLiteral("s/old")));
-    SearchCommand::setRowsPerPart(2);
+    // Two rows a part, back to the default however the test ends.
+    struct PartSize {
+        PartSize() { SearchCommand::setRowsPerPart(2); }
+        ~PartSize() { SearchCommand::setRowsPerPart(); }
+    } parts;
     int phase = 0, rowsThen = 0;
     auto *turns = new QTimer(form); // every turn the window gets
     QObject::connect(turns, &QTimer::timeout, form, [&] {
@@ -139,5 +143,4 @@ TEST_F(SearchCommandTest, ListCommandsGivenWhileRowsGoInMeetTheWholeListAndAClos
     EXPECT_EQ(form->model()->rowCount(), rowsThen) << "no part after the close";
     EXPECT_EQ(MessageBox::history().size(), 3) << "a refusal, two completion boxes and none for a closed window";
     expectClosedAndSaved(t.root());
-    SearchCommand::setRowsPerPart();
 }
