@@ -76,9 +76,11 @@ QString localStamp() { return QDateTime::currentDateTime().toString(QStringLiter
 // local time of the rename, and nothing is left read-only; the copy takes the
 // master's time and permission bits, yet is the owner's to write even when
 // the master is not (its owner may refuse the change). A failed last step
-// leaves the folder as it was. File systems without Unix modes (exFAT: every
-// file shows 0777 and chmod changes nothing) cannot show the bits taken; the
-// modification time keeps its whole seconds everywhere.
+// leaves the folder as it was. Relaxed where there are no Unix modes (exFAT:
+// every file shows 0777, chmod succeeds and changes nothing): the bits taken
+// cannot show. Times are not: exFAT through FUSE keeps whole seconds of the
+// modification time (and even seconds of the access time, never compared),
+// and these times are whole seconds.
 void everyPath(const QString &under = QString(), bool unixModes = true)
 {
     const QDateTime when(QDate(2020, 5, 6), QTime(7, 8, 9), Qt::LocalTime);
