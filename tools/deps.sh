@@ -5,7 +5,7 @@ install_deps() {
   local pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libglib2.0-dev
               libgl-dev qt6-svg-dev qt6-translations-l10n fonts-noto-cjk adwaita-icon-theme shared-mime-info)
   case "$kind" in
-    test) pkgs+=(libgtest-dev dbus dbus-x11 python3 dosfstools desktop-file-utils appstream dpkg-dev file
+    test) pkgs+=(libgtest-dev dbus dbus-x11 python3 desktop-file-utils appstream dpkg-dev file
                 xvfb xauth at-spi2-core python3-pyatspi) ;;
     package) pkgs+=(dpkg-dev file) ;;
     # About 70 MB to fetch and 400 MB installed, so only tools/check-windows.sh
@@ -14,6 +14,9 @@ install_deps() {
     bench) pkgs+=(findutils) ;;
     shot) pkgs+=(xvfb xauth) ;;
   esac
+  # The file systems the tests mount (exFAT through FUSE, ext4), the user switch
+  # of the unprivileged run and the time zone the tests pin.
+  if [ "$kind" = test ]; then pkgs+=(exfatprogs exfat-fuse e2fsprogs util-linux tzdata); fi
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
