@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -21,7 +22,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+void PrintTo(const FileError &e, std::ostream *os)
+{
+    *os << (e.from == FileError::From::Gio ? "GIO " : e.failed() ? "errno " : "no error ") << e.code;
+}
+
 namespace {
+
+using FileOps::Call;
 
 QStringList entries(const QString &folder)
 {
@@ -70,16 +78,32 @@ void search(const QString &folder)
     FolderWalk(state, host).walk(folder);
 }
 
-// File system offers withheld for one scope.
+// System calls failing for one scope.
 struct FaultScope {
-    explicit FaultScope(const FileOps::Faults &faults) { FileOps::setFaults(faults); }
+    explicit FaultScope(const QList<FileOps::Fault> &faults) { FileOps::setFaults(faults); }
     ~FaultScope() { FileOps::setFaults({}); }
 };
 
+// What the kernel says on FAT where a file system has no hard links, no
+// atomic exchange, no nameless files.
+const FileOps::Fault NoLinks{Call::Link, EPERM}, NoExchange{Call::RenameExchange, EINVAL},
+    NoTmpFile{Call::OpenTmpFile, EOPNOTSUPP};
+
 // With hard links; without them (FAT, SMB, protected_hardlinks), with or
-// without an atomic exchange; with no nameless files either.
-const FileOps::Faults Paths[] = {{}, {.noLink = true}, {.noLink = true, .noExchange = true},
-                                 {.noLink = true, .noExchange = true, .noTmpFile = true}};
+// without an atomic exchange; with no nameless files either. Each with the
+// fault that fails its last step, the one that puts the new copy in place.
+struct Path {
+    const char *name;
+    QList<FileOps::Fault> faults;
+    FileOps::Fault lastStep;
+};
+const Path Paths[] = {
+    {"hard links", {}, {Call::Rename, EIO}},
+    {"no hard links", {NoLinks}, {Call::RenameExchange, EIO}},
+    // Copy to backup name, back again, target aside, then the copy in.
+    {"no exchange", {NoLinks, NoExchange}, {Call::RenameNoReplace, EIO, 3, 1}},
+    {"no nameless files", {NoLinks, NoExchange, NoTmpFile}, {Call::RenameNoReplace, EIO, 3, 1}},
+};
 
 struct Scene {
     TempTree t;
@@ -100,20 +124,20 @@ struct Scene {
 TEST(Replace, EveryPathKeepsTheBackupAndUndoesAFailedMoveIn)
 {
     const QDateTime when(QDate(2020, 5, 6), QTime(7, 8, 9), Qt::LocalTime);
-    for (const FileOps::Faults &path : Paths) {
+    for (const Path &path : Paths) {
         for (const bool fails : {false, true}) {
-            SCOPED_TRACE(testing::Message() << path.noLink << path.noExchange << path.noTmpFile << fails);
+            SCOPED_TRACE(testing::Message() << path.name << (fails ? ", last step fails" : ""));
             Scene s;
             ::chmod(QFile::encodeName(s.master).constData(), 0550);
             ::chmod(QFile::encodeName(s.target).constData(), 0444);
             // An access time apart, so that the two times cannot be mixed up.
             const struct timespec times[2] = {{1000000000, 0}, {when.toSecsSinceEpoch(), 0}};
             ::utimensat(AT_FDCWD, QFile::encodeName(s.master).constData(), times, 0);
-            FileOps::Faults faults = path;
-            faults.moveInFails = fails;
-            const FaultScope scope(faults);
+            const FaultScope scope(fails ? path.faults + QList{path.lastStep} : path.faults);
             const QString before = BackupStamp();
-            EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0), !fails);
+            FileError why;
+            EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0, &why), !fails);
+            EXPECT_EQ(why, fails ? FileError::ofErrno(EIO) : FileError());
             const QString backup = backupsIn(s.folder).value(0);
             EXPECT_EQ(filesIn(s.folder), fails ? s.untouched : s.replaced);
             if (fails)
@@ -124,6 +148,90 @@ TEST(Replace, EveryPathKeepsTheBackupAndUndoesAFailedMoveIn)
             EXPECT_TRUE(modeOf(s.folder + QLatin1Char('/') + backup) & S_IWUSR);
             EXPECT_EQ(QFileInfo(s.target).lastModified(), when);
         }
+    }
+}
+
+// Each errno a call can give where the file system lacks what the call asks
+// leads to the way round it; any other errno is a failure, the first one told.
+TEST(Replace, RefusedCallsLeadToTheWayRoundOrToTheirCause)
+{
+    const struct {
+        QList<FileOps::Fault> faults;
+        int error; // 0: replaced
+    } cases[] = {
+        // No hard links: the copy trades places with the target.
+        {{{Call::Link, EPERM}}, 0},
+        {{{Call::Link, EOPNOTSUPP}}, 0},
+        {{{Call::Link, ENOSYS}}, 0},
+        {{{Call::Link, EXDEV}}, 0},
+        {{{Call::Link, EMLINK}}, 0},
+        {{{Call::Link, EIO}}, EIO},
+        {{{Call::Link, EEXIST}}, EEXIST},
+        // Nor an exchange (exFAT, NFS, SMB, FUSE): aside, then in.
+        {{NoLinks, {Call::RenameExchange, EINVAL}}, 0},
+        {{NoLinks, {Call::RenameExchange, ENOSYS}}, 0},
+        {{NoLinks, {Call::RenameExchange, EOPNOTSUPP}}, 0},
+        {{NoLinks, {Call::RenameExchange, EBUSY}}, EBUSY},
+        // Nor a rename that refuses to replace: look, then rename.
+        {{NoLinks, NoExchange, {Call::RenameNoReplace, EINVAL}}, 0},
+        // Naming a nameless copy without the privilege: through /proc.
+        {{{Call::LinkEmptyPath, ENOENT}}, 0},
+        {{{Call::LinkEmptyPath, EEXIST, 0, 1}}, 0},
+        {{{Call::LinkEmptyPath, ENOENT}, {Call::LinkProcFd, ENOENT}}, ENOENT},
+        // Copying between file systems the kernel cannot: the plain loop.
+        {{{Call::CopyRange, EXDEV}}, 0},
+        {{{Call::CopyRange, EOPNOTSUPP}}, 0},
+        {{{Call::CopyRange, ENOSPC}}, ENOSPC},
+        {{{Call::CopyRange, EXDEV}, {Call::Write, EDQUOT}}, EDQUOT},
+        {{{Call::Open, EACCES}}, EACCES},
+        {{NoTmpFile, {Call::Create, EROFS}}, EROFS},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "first fault " << int(c.faults[0].call) << " errno " << c.faults[0].error
+                                        << " of " << c.faults.size());
+        Scene s;
+        const FaultScope scope(c.faults);
+        FileError why;
+        EXPECT_EQ(文件替换及备份(s.target, s.master, 0, &why), c.error == 0);
+        EXPECT_EQ(why, FileError::ofErrno(c.error));
+        EXPECT_EQ(filesIn(s.folder), c.error ? s.untouched : s.replaced);
+    }
+}
+
+// renameNoReplace where the file system lacks the flag, and hard links too.
+TEST(FileOps, RenameNoReplaceFallsBackOnlyWhereTheFlagIsUnsupported)
+{
+    const struct {
+        QList<FileOps::Fault> faults;
+        int error; // for a free name; a taken one gives EEXIST unless the call failed first
+    } cases[] = {
+        {{}, 0},
+        {{{Call::RenameNoReplace, EINVAL}}, 0},
+        {{{Call::RenameNoReplace, ENOSYS}}, 0},
+        {{{Call::RenameNoReplace, EOPNOTSUPP}}, 0},
+        {{{Call::RenameNoReplace, EINVAL}, {Call::Link, EPERM}}, 0},
+        {{{Call::RenameNoReplace, EOPNOTSUPP}, {Call::Link, EOPNOTSUPP}}, 0},
+        {{{Call::RenameNoReplace, ENOSYS}, {Call::Link, ENOSYS}}, 0},
+        {{{Call::RenameNoReplace, EINVAL}, {Call::Link, EXDEV}}, 0},
+        {{{Call::RenameNoReplace, EINVAL}, {Call::Link, EMLINK}}, 0},
+        {{{Call::RenameNoReplace, EIO}}, EIO},
+        {{{Call::RenameNoReplace, EINVAL}, {Call::Link, EIO}}, EIO},
+        // The old name would not go: the new one goes again.
+        {{{Call::RenameNoReplace, EINVAL}, {Call::Unlink, EACCES, 0, 1}}, EACCES},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.faults.size() << " faults, errno " << c.error);
+        TempTree t;
+        const QString from = t.file(QStringLiteral("a"), "A"), taken = t.file(QStringLiteral("b"), "B");
+        const FaultScope scope(c.faults);
+        int error = -1;
+        EXPECT_FALSE(FileOps::renameNoReplace(from, taken, &error));
+        EXPECT_EQ(error, c.error == EIO ? EIO : EEXIST);
+        EXPECT_EQ(filesIn(t.root()), QStringList({QStringLiteral("a: A"), QStringLiteral("b: B")}));
+        EXPECT_EQ(FileOps::renameNoReplace(from, t.path(QStringLiteral("c")), &error), c.error == 0);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(filesIn(t.root()), c.error ? QStringList({QStringLiteral("a: A"), QStringLiteral("b: B")})
+                                             : QStringList({QStringLiteral("b: B"), QStringLiteral("c: A")}));
     }
 }
 
@@ -147,9 +255,10 @@ TEST(Replace, NeverReplacesAFileWithItself)
 // long, a vanished target or a folder: false, and nothing changed.
 TEST(Replace, ATargetThatCannotBeBackedUpIsLeftAlone)
 {
-    for (const FileOps::Faults &path : Paths) {
+    for (const Path &path : Paths) {
+        SCOPED_TRACE(path.name);
         Scene s;
-        const FaultScope scope(path);
+        const FaultScope scope(path.faults);
         // The clock the stamps read, which may lag a finer one.
         const QDateTime now = QDateTime::fromSecsSinceEpoch(std::time(nullptr));
         for (int d = 0; d <= 2; ++d) // even if the clock ticks over meanwhile
@@ -177,12 +286,13 @@ TEST(Replace, AWriteFailureDuringTheCopyKeepsTheOldContent)
         ::signal(SIGXFSZ, SIG_IGN);
         struct rlimit lim = {64 * 1024, 64 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &lim);
-        ::_exit(文件替换及备份(s.t.file(QStringLiteral("d/big.doc"), "small old"), big, 0) ? 1 : 0);
+        FileError why;
+        ::_exit(文件替换及备份(s.t.file(QStringLiteral("d/big.doc"), "small old"), big, 0, &why) ? 1 : why == FileError::ofErrno(EFBIG) ? 0 : 2);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the replacement must report failure";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the replacement must report failure, and the write's errno";
     EXPECT_EQ(filesIn(s.folder), QStringList({QStringLiteral("big.doc: small old"), s.untouched[0]}));
 }
 
@@ -207,10 +317,10 @@ TEST(Replace, NoBackupModeNeverDestroysAFileTheTrashRefused)
 // file it points to is no row's own and keeps its mode and content.
 TEST(Replace, ALinkTargetIsBackedUpAsTheLinkAndItsFileIsUntouched)
 {
-    for (const FileOps::Faults &f : Paths) {
-        SCOPED_TRACE(f.noLink + f.noExchange);
+    for (const Path &path : Paths) {
+        SCOPED_TRACE(path.name);
         Scene s;
-        const FaultScope faults(f);
+        const FaultScope faults(path.faults);
         const QString far = s.t.file(QStringLiteral("far/report.doc"), "far content");
         ::chmod(QFile::encodeName(far).constData(), 0444);
         QFile::remove(s.target);
@@ -401,7 +511,7 @@ TEST(Replace, SurvivesAKillAtAnyMoment) { killDuringBatches(150); }
 // file system.
 TEST(Replace, SurvivesAKillWithoutHardLinks)
 {
-    const FaultScope faults({.noLink = true, .noTmpFile = true});
+    const FaultScope faults({NoLinks, NoTmpFile});
     killDuringBatches(60);
 }
 
