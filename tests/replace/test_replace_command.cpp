@@ -156,6 +156,7 @@ TEST_F(ReplaceTest, EveryRowGetsItsOutcome)
     EXPECT_EQ(form->model()->row(rowOf(same)).sizeKB(), QStringLiteral("0.006"));
     EXPECT_EQ(form->model()->row(rowOf(same)).modified(), QStringLiteral("2024-01-02 03:04:05"));
     EXPECT_EQ(form->model()->row(rowOf(vanished)).sizeKB(), QStringLiteral(" 文件不存在"));
+    EXPECT_EQ(cause(rowOf(vanished)), QStringLiteral("文件或文件夹不存在"));
     EXPECT_FALSE(form->model()->row(rowOf(master)).checked);
     EXPECT_EQ(form->ProgressBar1->maximum(), form->model()->rowCount() + 1);
     EXPECT_FALSE(appState().IsWorking);

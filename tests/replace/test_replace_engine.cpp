@@ -158,6 +158,7 @@ TEST(Replace, RefusedCallsLeadToTheWayRoundOrToTheirCause)
         {{NoLinks, NoExchange}, 0}, {{NoLinks, {Call::RenameExchange, ENOSYS}}, 0},
         {{NoLinks, {Call::RenameExchange, EOPNOTSUPP}}, 0}, {{NoLinks, {Call::RenameExchange, EBUSY}}, EBUSY},
         {{NoLinks, NoExchange, {Call::RenameNoReplace, EINVAL}}, 0},
+        {{{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, EINVAL}, {Call::Unlink, EACCES, 0, 1}}, EACCES},
         // Naming a nameless copy without the privilege: through /proc.
         {{NoEmptyPath}, 0}, {{{Call::LinkEmptyPath, EEXIST, 0, 1}}, 0}, {{NoEmptyPath, {Call::LinkProcFd, ENOENT}}, ENOENT},
         // Copying between file systems the kernel cannot: the plain loop.
