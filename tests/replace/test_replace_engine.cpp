@@ -119,15 +119,19 @@ TEST(Replace, EveryPathKeepsTheBackupAndUndoesAFailedMoveIn)
 {
     const QDateTime when(QDate(2020, 5, 6), QTime(7, 8, 9), Qt::LocalTime);
     for (const Path &path : Paths) {
-        for (const bool fails : {false, true}) {
-            SCOPED_TRACE(testing::Message() << path.name << (fails ? ", last step fails" : ""));
+        // No fault, the last step's, and one a call later, which never comes.
+        for (const int fault : {0, 1, 2}) {
+            const bool fails = fault == 1;
+            SCOPED_TRACE(testing::Message() << path.name << ", fault " << fault);
             Scene s;
             ::chmod(QFile::encodeName(s.master).constData(), 0550);
             ::chmod(QFile::encodeName(s.target).constData(), 0444);
             // An access time apart, so that the two times cannot be mixed up.
             const struct timespec times[2] = {{1000000000, 0}, {when.toSecsSinceEpoch(), 0}};
             ::utimensat(AT_FDCWD, QFile::encodeName(s.master).constData(), times, 0);
-            const FaultScope scope(fails ? path.faults + QList{path.lastStep} : path.faults);
+            FileOps::Fault late = path.lastStep;
+            ++late.after;
+            const FaultScope scope(fault ? path.faults + QList{fails ? path.lastStep : late} : path.faults);
             const QString before = BackupStamp();
             FileError why;
             EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0, &why), !fails);
