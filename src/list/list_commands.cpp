@@ -133,12 +133,13 @@ void ListCommands::sendToTrash(const QString &question, const std::function<bool
         if (!test(i))
             continue;
         const QString key = model.key(i);
-        // A file the trash refused stays listed and says so; a file gone
-        // already leaves the list.
-        if (DeleteToRecycleBin(key) || !PathFound(key))
+        // A file the trash refused stays listed and says so, and why; a
+        // file gone already leaves the list.
+        FileError why;
+        if (DeleteToRecycleBin(key, &why) || !PathFound(key))
             remove[static_cast<size_t>(i)] = 1;
         else
-            model.setStatus(i, QStringLiteral("删除失败"));
+            model.setStatus(i, QStringLiteral("删除失败"), why);
     }
     model.removeRowsMarked(remove);
     showCountAndFit();

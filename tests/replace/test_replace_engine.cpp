@@ -9,11 +9,13 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <memory>
+#include <span>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -21,6 +23,8 @@
 #include <unistd.h>
 
 namespace {
+
+using FileOps::Call;
 
 QStringList entries(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name); }
 QStringList backupsIn(const QString &folder) { return entries(folder).filter(QRegularExpression(QStringLiteral("替换备份\\]$"))); }
@@ -48,16 +52,31 @@ void search(const QString &folder)
     FolderWalk(state, host).walk(folder);
 }
 
-// File system offers withheld for one scope.
+// System calls failing for one scope.
 struct FaultScope {
-    explicit FaultScope(const FileOps::Faults &faults) { FileOps::setFaults(faults); }
+    explicit FaultScope(const QList<FileOps::Fault> &faults) { FileOps::setFaults(faults); }
     ~FaultScope() { FileOps::setFaults({}); }
 };
 
+// What the kernel says on FAT where a file system has no hard links, no
+// atomic exchange, no nameless files.
+const FileOps::Fault NoLinks{Call::Link, EPERM}, NoExchange{Call::RenameExchange, EINVAL},
+    NoTmpFile{Call::OpenTmpFile, EOPNOTSUPP};
+
 // With hard links; without them (FAT, SMB, protected_hardlinks), with or
-// without an atomic exchange; with no nameless files either.
-const FileOps::Faults Paths[] = {{}, {.noLink = true}, {.noLink = true, .noExchange = true},
-                                 {.noLink = true, .noExchange = true, .noTmpFile = true}};
+// without an atomic exchange; with no nameless files either; with no rename
+// that refuses to replace, with hard links to make up for it or without.
+// Each with the fault that fails its last step, the one that puts the new
+// copy in place.
+const struct Path { const char *name; QList<FileOps::Fault> faults; FileOps::Fault lastStep; } Paths[] = {
+    {"hard links", {}, {Call::Rename, EIO}},
+    {"no hard links", {NoLinks}, {Call::RenameExchange, EIO}},
+    // Copy to backup name, back again, target aside, then the copy in.
+    {"no exchange", {NoLinks, NoExchange}, {Call::RenameNoReplace, EIO, 3, 1}},
+    {"no nameless files", {NoLinks, NoExchange, NoTmpFile}, {Call::RenameNoReplace, EIO, 3, 1}},
+    {"link, then unlink", {{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, ENOSYS}}, {Call::Link, EIO, 4, 1}},
+    {"look, then rename", {NoLinks, NoExchange, {Call::RenameNoReplace, EOPNOTSUPP}}, {Call::Rename, EIO, 3, 1}},
+};
 
 struct Scene {
     explicit Scene(const QString &under = QString()) : t(under) {}
@@ -81,23 +100,27 @@ QString localStamp() { return QDateTime::currentDateTime().toString(QStringLiter
 // cannot show. Times are not: exFAT through FUSE keeps whole seconds of the
 // modification time (and even seconds of the access time, never compared),
 // and these times are whole seconds.
-void everyPath(const QString &under = QString(), bool unixModes = true)
+void everyPath(const std::span<const Path> paths, const QString &under = QString(), bool unixModes = true)
 {
     const QDateTime when(QDate(2020, 5, 6), QTime(7, 8, 9), Qt::LocalTime);
-    for (const FileOps::Faults &path : Paths) {
-        for (const bool fails : {false, true}) {
-            SCOPED_TRACE(testing::Message() << path.noLink << path.noExchange << path.noTmpFile << fails);
+    for (const Path &path : paths) {
+        // No fault, the last step's, and one a call later, which never comes.
+        for (const int fault : {0, 1, 2}) {
+            const bool fails = fault == 1;
+            SCOPED_TRACE(testing::Message() << path.name << ", fault " << fault);
             Scene s(under);
             ::chmod(QFile::encodeName(s.master).constData(), 0550);
             ::chmod(QFile::encodeName(s.target).constData(), 0444);
             // An access time apart, so that the two times cannot be mixed up.
             const struct timespec times[2] = {{1000000000, 0}, {when.toSecsSinceEpoch(), 0}};
             ::utimensat(AT_FDCWD, QFile::encodeName(s.master).constData(), times, 0);
-            FileOps::Faults faults = path;
-            faults.moveInFails = fails;
-            const FaultScope scope(faults);
+            FileOps::Fault late = path.lastStep;
+            ++late.after;
+            const FaultScope scope(fault ? path.faults + QList{fails ? path.lastStep : late} : path.faults);
             const QString before = localStamp();
-            EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0), !fails);
+            FileError why;
+            EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0, &why), !fails);
+            EXPECT_EQ(why, FileError::ofErrno(fails ? EIO : 0)) << why.code;
             const QString backup = backupsIn(s.folder).value(0);
             EXPECT_EQ(filesIn(s.folder), fails ? s.untouched : s.replaced);
             if (fails)
@@ -113,7 +136,37 @@ void everyPath(const QString &under = QString(), bool unixModes = true)
 
 } // namespace
 
-TEST(Replace, EveryPathKeepsTheBackupAndUndoesAFailedMoveIn) { everyPath(); }
+// Each errno a call gives where the file system lacks what the call asks
+// leads to the way round it; any other is a failure, the first one told.
+TEST(Replace, RefusedCallsLeadToTheWayRoundOrToTheirCause)
+{
+    const FileOps::Fault NoEmptyPath{Call::LinkEmptyPath, ENOENT}, NoCopyRange{Call::CopyRange, EXDEV};
+    const std::pair<QList<FileOps::Fault>, int> cases[] = { // the faults, and the errno told (0: replaced)
+        // No hard links: the copy trades places with the target.
+        {{NoLinks}, 0}, {{{Call::Link, EOPNOTSUPP}}, 0}, {{{Call::Link, ENOSYS}}, 0}, {{{Call::Link, EXDEV}}, 0},
+        {{{Call::Link, EMLINK}}, 0}, {{{Call::Link, EIO}}, EIO},
+        // Nor an exchange (exFAT, NFS, SMB, FUSE): aside, then in; nor a rename that refuses to replace.
+        {{NoLinks, NoExchange}, 0}, {{NoLinks, {Call::RenameExchange, ENOSYS}}, 0},
+        {{NoLinks, {Call::RenameExchange, EOPNOTSUPP}}, 0}, {{NoLinks, {Call::RenameExchange, EBUSY}}, EBUSY},
+        {{NoLinks, NoExchange, {Call::RenameNoReplace, EINVAL}}, 0},
+        {{{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, EINVAL}, {Call::Unlink, EACCES, 0, 1}}, EACCES},
+        // Naming a nameless copy without the privilege: through /proc.
+        {{NoEmptyPath}, 0}, {{{Call::LinkEmptyPath, EEXIST, 0, 1}}, 0}, {{NoEmptyPath, {Call::LinkProcFd, ENOENT}}, ENOENT},
+        // Copying between file systems the kernel cannot: the plain loop.
+        {{NoCopyRange}, 0}, {{{Call::CopyRange, EOPNOTSUPP}}, 0}, {{NoCopyRange, {Call::Write, EDQUOT}}, EDQUOT},
+    };
+    for (const auto &[faults, error] : cases) {
+        SCOPED_TRACE(testing::Message() << "call " << int(faults.last().call) << " errno " << faults.last().error);
+        Scene s;
+        const FaultScope scope(faults);
+        FileError why;
+        EXPECT_EQ(文件替换及备份(s.target, s.master, 0, &why), error == 0);
+        EXPECT_EQ(why, FileError::ofErrno(error)) << why.code;
+        EXPECT_EQ(filesIn(s.folder), error ? s.untouched : s.replaced);
+    }
+}
+
+TEST(Replace, EveryPathKeepsTheBackupAndUndoesAFailedMoveIn) { everyPath(Paths); }
 
 TEST(Replace, NeverReplacesAFileWithItself)
 {
@@ -135,9 +188,10 @@ TEST(Replace, NeverReplacesAFileWithItself)
 // long, a vanished target or a folder: false, and nothing changed.
 TEST(Replace, ATargetThatCannotBeBackedUpIsLeftAlone)
 {
-    for (const FileOps::Faults &path : Paths) {
+    for (const Path &path : Paths) {
+        SCOPED_TRACE(path.name);
         Scene s;
-        const FaultScope scope(path);
+        const FaultScope scope(path.faults);
         // The clock the stamps read, which may lag a finer one.
         const QDateTime now = QDateTime::fromSecsSinceEpoch(std::time(nullptr));
         for (int d = 0; d <= 2; ++d) // even if the clock ticks over meanwhile
@@ -206,10 +260,12 @@ TEST(Replace, NoBackupModeNeverDestroysAFileTheTrashRefused)
     QDir().mkpath(trash);
     ASSERT_TRUE(QDir().rename(trash, trash + QStringLiteral(".aside")));
     { QFile blocker(trash); ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); }
-    const bool ok = 文件替换及备份(s.target, s.master, 1);
+    FileError why;
+    const bool ok = 文件替换及备份(s.target, s.master, 1, &why);
     QFile::remove(trash);
     QDir().rename(trash + QStringLiteral(".aside"), trash);
     EXPECT_FALSE(ok);
+    EXPECT_EQ(why.from, FileError::From::Gio) << "the trash's own refusal: " << why.code;
     EXPECT_EQ(filesIn(s.folder), s.untouched);
     ASSERT_TRUE(文件替换及备份(s.target, s.master, 1));
     EXPECT_EQ(filesIn(s.folder), QStringList({QStringLiteral("report.doc: NEW CONTENT")}));
@@ -220,10 +276,10 @@ TEST(Replace, NoBackupModeNeverDestroysAFileTheTrashRefused)
 // file it points to is no row's own and keeps its mode and content.
 TEST(Replace, ALinkTargetIsBackedUpAsTheLinkAndItsFileIsUntouched)
 {
-    for (const FileOps::Faults &f : Paths) {
-        SCOPED_TRACE(f.noLink + f.noExchange);
+    for (const Path &path : Paths) {
+        SCOPED_TRACE(path.name);
         Scene s;
-        const FaultScope faults(f);
+        const FaultScope faults(path.faults);
         const QString far = s.t.file(QStringLiteral("far/report.doc"), "far content");
         ::chmod(QFile::encodeName(far).constData(), 0444);
         QFile::remove(s.target);
@@ -376,7 +432,7 @@ TEST(Replace, SurvivesAKillAtAnyMoment) { killDuringBatches(150); }
 // file system.
 TEST(Replace, SurvivesAKillWithoutHardLinks)
 {
-    const FaultScope faults({.noLink = true, .noTmpFile = true});
+    const FaultScope faults({NoLinks, NoTmpFile});
     killDuringBatches(60);
 }
 
@@ -390,6 +446,9 @@ TEST(ReplaceOnExFat, EveryPathKeepsTheBackupAndAKillLeavesOldOrNew)
     const QString root = FixtureMount("SAMENAME_EXFAT");
     if (root.isEmpty())
         return;
-    everyPath(root, false);
+    // Nothing injected but the last step's fault: the kernel refuses the rest
+    // for real. Aside and in are plain renames after a look, the fourth the last.
+    const Path exFat[] = {{"exFAT", {}, {Call::Rename, EIO, 3, 1}}};
+    everyPath(exFat, root, false);
     killDuringBatches(40, root, true);
 }
