@@ -56,14 +56,13 @@ void measureSshfs(bench::SearchRuns &s, const QString &root, const bench::Search
     for (const QByteArray &peer : peers)
         bench::timeShellMs(peer); // the server's own caches warm
     const std::vector<double> ms = s.timeInTurns(runs(), peers);
-    s.checkRows(label, findRows(root, c));
+    const int rows = s.checkRows(label, findRows(root, c));
     std::printf("MEDIAN_MS %s %.1f%s %.1f rows %d\n", qPrintable(label), ms[0],
                 c.name.isEmpty() ? " find" : qPrintable(QStringLiteral(" fd %1 find").arg(ms[1], 0, 'f', 1)),
-                ms.back(), s.rows());
+                ms.back(), rows);
     if (!c.name.isEmpty())
         bench::printRatio(qPrintable(label + QStringLiteral("/fd")), ms[0] / ms[1], NamedTarget);
     bench::printRatio(qPrintable(label + QStringLiteral("/find")), ms[0] / ms.back(), c.name.isEmpty() ? AllTarget : 0);
-    s.reset();
 }
 
 QString coldLabel(const bench::SearchCase &c) { return QStringLiteral("search-usr-cold-%1").arg(QLatin1String(c.label)); }
@@ -77,10 +76,9 @@ void measureUsrCold(bench::SearchRuns &s, const bench::SearchCase &c)
         if (!bench::dropCaches())
             throw std::runtime_error("the page cache could be dropped once, then no more");
     });
-    s.checkRows(label, findRows(root, c));
-    std::printf("MEDIAN_MS %s %.1f fd %.1f rows %d\n", qPrintable(label), ms[0], ms[1], s.rows());
+    const int rows = s.checkRows(label, findRows(root, c));
+    std::printf("MEDIAN_MS %s %.1f fd %.1f rows %d\n", qPrintable(label), ms[0], ms[1], rows);
     bench::printRatio(qPrintable(label + QStringLiteral("/fd")), ms[0] / ms[1], NamedTarget);
-    s.reset();
 }
 
 int run()

@@ -34,8 +34,8 @@ void measure(bench::SearchRuns &s, const QString &treeLabel, const QString &root
     const QByteArray find = "find " + bench::shellQuote(root) + " -type f" + test + " -printf '%p\\t%s\\t%T@\\n' >/dev/null";
     bench::timeShellMs(find); // warm
     const std::vector<double> ms = s.timeInTurns(bench::envNumber("BENCH_RUNS", 5), {find});
-    s.checkRows(label, "find " + bench::shellQuote(root) + " -xtype f" + test + " -printf '%p\\n' 2>/dev/null || true");
-    std::printf("MEDIAN_MS %s %.1f find %.1f rows %d\n", qPrintable(label), ms[0], ms[1], s.rows());
+    const int rows = s.checkRows(label, "find " + bench::shellQuote(root) + " -xtype f" + test + " -printf '%p\\n' 2>/dev/null || true");
+    std::printf("MEDIAN_MS %s %.1f find %.1f rows %d\n", qPrintable(label), ms[0], ms[1], rows);
     bench::printRatio(qPrintable(label), ms[0] / ms[1], c.target);
 }
 

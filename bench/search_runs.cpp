@@ -62,17 +62,19 @@ std::vector<double> SearchRuns::timeInTurns(int runs, const std::vector<QByteArr
     return medianMsInTurns(runs, timed);
 }
 
-void SearchRuns::checkRows(const QString &label, const QByteArray &findRows)
+int SearchRuns::checkRows(const QString &label, const QByteArray &findRows)
 {
-    // Hashes, not texts: the check must not add a million paths to the peak
-    // the list's own memory is measured by.
+    // Hashes, not texts, and find runs once the list is gone: the check must
+    // not add to the peak the program's own memory is measured by.
     const ResultModel &m = *m_form.model();
+    const int listed = m.size();
     std::vector<size_t> rows;
-    rows.reserve(static_cast<size_t>(m.size()));
-    for (int r = 0; r < m.size(); ++r) {
+    rows.reserve(static_cast<size_t>(listed));
+    for (int r = 0; r < listed; ++r) {
         const QByteArray path = EncodeFileName(m.key(r));
         rows.push_back(pathHash(path.constData(), static_cast<size_t>(path.size())));
     }
+    reset();
     std::vector<size_t> found = shellLineHashes(findRows);
     std::sort(rows.begin(), rows.end());
     std::sort(found.begin(), found.end());
@@ -91,6 +93,7 @@ void SearchRuns::checkRows(const QString &label, const QByteArray &findRows)
     else
         std::printf("ROWS %s %zu, as find\n", qPrintable(label), rows.size());
     std::fflush(stdout);
+    return listed;
 }
 
 double SearchRuns::maxGapMs(const QString &root)

@@ -37,8 +37,9 @@ public:
     std::vector<double> timeInTurns(int runs, const std::vector<QByteArray> &commands,
                                     const std::function<void()> &before = {});
     // The list's full paths against those findRows prints, compared by hash.
-    // Prints a ROWS line, or a WARN line when they differ.
-    void checkRows(const QString &label, const QByteArray &findRows);
+    // Prints a ROWS line, or a WARN line when they differ; empties the list
+    // and returns how many rows it had.
+    int checkRows(const QString &label, const QByteArray &findRows);
     // The longest lateness of a 10 ms timer while an empty name is searched
     // under root, counting the stretch from the timer's last turn to the end.
     double maxGapMs(const QString &root);
