@@ -2,7 +2,6 @@
 #include "app/fcover.h"
 #include "support/form_fixture.h"
 
-#include <QAccessible>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -158,18 +157,6 @@ TEST_F(MainWindow, ListFollowsTheWindowSize)
     form->resize(1300, 850);
     settle();
     EXPECT_EQ(form->ListView1->geometry(), list.adjusted(0, 0, 100, 50));
-}
-
-TEST_F(MainWindow, ScreenReadersHearTheMatchBoxByItsNameAndValue)
-{
-    form->Combo1->setCurrentIndex(1);
-    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(form->Combo1);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(QAccessible::Name), QStringLiteral("匹配方式"));
-    EXPECT_EQ(box->text(QAccessible::Value), QStringLiteral("相似匹配"));
-    // The item list stays reachable from the box.
-    ASSERT_EQ(box->childCount(), 1);
-    EXPECT_EQ(box->child(0)->object(), form->Combo1->view());
 }
 
 // Blurred artwork on 1.5x and 2x screens came from 1x bitmaps scaled up.

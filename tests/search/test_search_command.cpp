@@ -122,3 +122,44 @@ TEST_F(SearchCommandTest, TheNameBoxIsReadAfterTheWalkWhichAStopOrAClosePutsAnEn
     EXPECT_TRUE(MessageBox::history().isEmpty()) << "no completion box for a closed window";
     expectClosedAndSaved(t.root());
 }
+
+// Commands on the whole list given while the rows go in wait for the last
+// one and run in order; given during the walk they act at once. Closing the
+// window stops a search, even while the rows go in: no part after the close.
+TEST_F(SearchCommandTest, ListCommandsGivenWhileRowsGoInMeetTheWholeListAndACloseEndsTheLoading)
+{
+    for (const char *name : {"s/old/a", "s/old/b", "s/n0", "s/n1", "s/n2", "s/n3", "s/n4", "s/n5", "m0", "m1", "m2"})
+        t.file(QString::fromLatin1(name));
+    search(t.path(QStringLiteral("s/old")));
+    // Two rows a part, back to the default however the test ends.
+    struct PartSize {
+        PartSize() { SearchCommand::setRowsPerPart(2); }
+        ~PartSize() { SearchCommand::setRowsPerPart(); }
+    } parts;
+    int phase = 0, rowsThen = 0;
+    auto *turns = new QTimer(form); // every turn the window gets
+    QObject::connect(turns, &QTimer::timeout, form, [&] {
+        const int rows = form->model()->rowCount();
+        if (phase == 0)
+            run("menu选中全部");
+        else if (phase == 1 && rows > 2)
+            for (const char *a : {"menu全部去勾选", "menu勾选全部", "menu移除全部"})
+                run(a);
+        else if (phase == 2 && rows > 8)
+            form->close();
+        else
+            return;
+        rowsThen = rows;
+        ++phase;
+    });
+    turns->start();
+    search(t.path(QStringLiteral("s")));
+    ASSERT_EQ(form->model()->rowCount(), 8);
+    EXPECT_TRUE(form->model()->row(7).checked) << "given after the first " << rowsThen << " rows";
+    EXPECT_EQ(form->ListView1->selectionModel()->selectedRows().size(), 2) << "given during the walk";
+
+    search(t.root());
+    EXPECT_EQ(form->model()->rowCount(), rowsThen) << "no part after the close";
+    EXPECT_EQ(MessageBox::history().size(), 3) << "a refusal, two completion boxes and none for a closed window";
+    expectClosedAndSaved(t.root());
+}

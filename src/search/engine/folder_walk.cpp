@@ -257,15 +257,18 @@ void FoundReader::closeFolder()
     m_dirTried = false;
 }
 
-bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough)
+bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most)
 {
     const std::vector<WalkFinds::Run> &runs = m_finds.runs();
+    const size_t before = out.size();
     int sinceAsked = 0;
     while (m_run < runs.size()) {
         const WalkFinds::Run &run = runs[m_run];
         const char *block = m_finds.bytes(run);
         m_at = std::max(m_at, run.begin);
         while (m_at < run.end) {
+            if (out.size() - before >= most)
+                return false;
             if (enough && ++sinceAsked >= 64) {
                 sinceAsked = 0;
                 if (enough())

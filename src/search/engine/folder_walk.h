@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -95,8 +96,9 @@ public:
     FoundReader &operator=(const FoundReader &) = delete;
 
     // Appends found files to out until every name is looked at (returns
-    // true) or enough() says so; enough is asked every few names.
-    bool read(std::vector<FoundFile> &out, const std::function<bool()> &enough = {});
+    // true), most files are appended, or enough() says so; enough is asked
+    // every few names.
+    bool read(std::vector<FoundFile> &out, const std::function<bool()> &enough = {}, size_t most = SIZE_MAX);
 
 private:
     void closeFolder();
