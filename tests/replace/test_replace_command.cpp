@@ -6,7 +6,6 @@
 
 #include <QLabel>
 #include <QProgressBar>
-#include <QProcess>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <cerrno>
@@ -260,26 +259,6 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     EXPECT_EQ(lastMessage(), QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？"));
     restore(false, &preselectedRename, true);
     EXPECT_FALSE(preselectedRename);
-}
-
-// Setting the file in the way aside fails: the row is skipped, both files stay.
-TEST_F(ReplaceTest, AFileThatCannotBeSetAsideIsSkipped)
-{
-    const QString standing = t.file(QStringLiteral("a/report.doc"), "standing");
-    const QString backup = t.file(QStringLiteral("a/report.doc[20240101000000替换备份]"), "backup");
-    listAll();
-    tick(backup);
-    // Immutable, or, for a user whom permissions bind, in a read-only folder.
-    const QString folder = t.path(QStringLiteral("a"));
-    if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), standing}) != 0
-        && (::geteuid() == 0 || !QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner)))
-        GTEST_SKIP() << "no way here to keep a file from being renamed: no immutable files, and root ignores permissions";
-    restore(true);
-    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), standing});
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(status(backup), QStringLiteral("已存在，跳过"));
-    EXPECT_EQ(TempTree::read(standing) + TempTree::read(backup), "standingbackup");
-    EXPECT_EQ(FileNamesIn(folder).size(), 2);
 }
 
 TEST_F(ReplaceTest, ARestoredRowTakesOverTheRowOfAVanishedFile)
