@@ -134,6 +134,8 @@ void FolderWalk::搜索文件夹(const QString &folder)
 
 void FolderWalk::遍历文件夹(const QString &folder)
 {
+    if (beforeReading)
+        beforeReading(folder);
     Listing listing;
     const Read read = readFolder(folder, listing);
     if (read == Read::Missing)

@@ -51,6 +51,9 @@ public:
         void add(const char *name, size_t length, bool isFile, bool isFolder);
     };
     static bool 能否枚举(const Listing &listing) { return listing.subfoldersEnumerable; }
+    // For tests: called with each folder just before the walk reads it, so a
+    // test can act at a known point of a walk. Empty in the program.
+    static inline std::function<void(const QString &folder)> beforeReading;
 
 private:
     enum class Read { Missing, Unreadable, Done };
