@@ -1,10 +1,15 @@
 #include "app/appearance.h"
 #include "app/fcover.h"
+#include "online/frm_about.h"
+#include "options/foption.h"
+#include "replace/form2.h"
 #include "support/form_fixture.h"
 
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTableView>
 #include <QTimer>
 #include <QUrl>
 
@@ -168,4 +173,54 @@ TEST(Appearance, ArtworkIsDrawnAtTheScreensPixelRatio)
     EXPECT_EQ(Appearance::appIconPixmap(48, 1.5).size(), QSize(72, 72));
     // The largest window icon too, as docks and task switchers show it.
     EXPECT_EQ(Appearance::appIcon().pixmap(QSize(128, 128), 2.0).size(), QSize(256, 256));
+}
+
+namespace {
+
+// Every text a window shows, one "window/control: text" line each: captions,
+// items, menu entries and column headers. Line breaks are written as \n.
+QStringList shownTexts(QWidget *window)
+{
+    QStringList out;
+    const auto add = [&](const QObject *o, const QString &text) {
+        if (!text.isEmpty())
+            out << window->objectName() + QLatin1Char('/') + o->objectName() + QStringLiteral(": ") + QString(text).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    };
+    add(window, window->windowTitle());
+    for (const QObject *o : window->findChildren<QObject *>()) {
+        if (auto *l = qobject_cast<const QLabel *>(o))
+            add(l, l->text());
+        else if (auto *b = qobject_cast<const QAbstractButton *>(o))
+            add(b, b->text());
+        else if (auto *a = qobject_cast<const QAction *>(o); a && !a->objectName().isEmpty())
+            add(a, a->text());
+        else if (auto *c = qobject_cast<const QComboBox *>(o))
+            for (int i = 0; i < c->count(); ++i)
+                add(c, c->itemText(i));
+        else if (auto *e = qobject_cast<const QPlainTextEdit *>(o))
+            add(e, e->toPlainText());
+        else if (auto *v = qobject_cast<const QTableView *>(o))
+            for (int i = 0; i < v->model()->columnCount(); ++i)
+                add(v, v->model()->headerData(i, Qt::Horizontal).toString());
+    }
+    return out;
+}
+
+} // namespace
+
+// One character off in any caption is a fault users see; the texts are kept
+// beside this test, as the windows show them on opening.
+TEST_F(Cover, EveryWindowShowsItsTextsExactly)
+{
+    fOption options;
+    Form2 restore;
+    frmAbout about;
+    QStringList shown;
+    for (QWidget *w : std::initializer_list<QWidget *>{cover, form, &options, &restore, &about})
+        shown << shownTexts(w);
+    shown.sort();
+    QFile file(QStringLiteral(SAMENAME_TESTS_DIR "/app/shown_texts.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList expected = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(shown, expected) << qPrintable(shown.join(QLatin1Char('\n')));
 }
