@@ -1,6 +1,7 @@
 #include "replace/engine/backup.h"
 #include "replace/engine/file_ops.h"
 #include "shell/engine/file_texts.h"
+#include "support/mock_clock.h"
 #include "support/temp_tree.h"
 #include "support/walk_host.h"
 
@@ -88,9 +89,6 @@ struct Scene {
     const QStringList replaced = {QStringLiteral("report.doc: NEW CONTENT"), QStringLiteral("report.doc[*替换备份]: old content")};
 };
 
-// The local time as the clock shows it, without the program's own formatting.
-QString localStamp() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")); }
-
 // On every path the old file ends under its backup name, stamped with the
 // local time of the rename, and nothing is left read-only; the copy takes the
 // master's time and permission bits, yet is the owner's to write even when
@@ -117,7 +115,7 @@ void everyPath(const std::span<const Path> paths, const QString &under = QString
             FileOps::Fault late = path.lastStep;
             ++late.after;
             const FaultScope scope(fault ? path.faults + QList{fails ? path.lastStep : late} : path.faults);
-            const QString before = localStamp();
+            const MockClock clock(QDateTime(QDate(2021, 2, 3), QTime(4, 5, 6), Qt::LocalTime));
             FileError why;
             EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0, &why), !fails);
             EXPECT_EQ(why, FileError::ofErrno(fails ? EIO : 0)) << why.code;
@@ -125,8 +123,7 @@ void everyPath(const std::span<const Path> paths, const QString &under = QString
             EXPECT_EQ(filesIn(s.folder), fails ? s.untouched : s.replaced);
             if (fails)
                 continue;
-            const QString stamp = backup.mid(QStringLiteral("report.doc[").size(), 14);
-            EXPECT_TRUE(stamp >= before && stamp <= localStamp()) << stamp.toStdString();
+            EXPECT_EQ(backup, QStringLiteral("report.doc[20210203040506替换备份]"));
             EXPECT_EQ(modeOf(s.target), unixModes ? 0750u : 0777u);
             EXPECT_TRUE(modeOf(s.folder + QLatin1Char('/') + backup) & S_IWUSR);
             EXPECT_EQ(QFileInfo(s.target).lastModified(), when);
@@ -184,21 +181,19 @@ TEST(Replace, NeverReplacesAFileWithItself)
     EXPECT_EQ(modeOf(s.master), 0644u);
 }
 
-// A taken backup name (a second replacement in the same second), one too
-// long, a vanished target or a folder: false, and nothing changed.
+// A taken backup name, one too long, a vanished target or a folder: false,
+// and nothing changed.
 TEST(Replace, ATargetThatCannotBeBackedUpIsLeftAlone)
 {
     for (const Path &path : Paths) {
         SCOPED_TRACE(path.name);
         Scene s;
         const FaultScope scope(path.faults);
-        // The clock the stamps read, which may lag a finer one.
-        const QDateTime now = QDateTime::fromSecsSinceEpoch(std::time(nullptr));
-        for (int d = 0; d <= 2; ++d) // even if the clock ticks over meanwhile
-            s.t.file(QStringLiteral("d/report.doc[") + BackupStamp(now.addSecs(d)) + ReplaceTag, "taken");
+        const MockClock clock(QDateTime(QDate(2021, 2, 3), QTime(4, 5, 6), Qt::LocalTime));
+        s.t.file(QStringLiteral("d/report.doc[20210203040506替换备份]"), "taken");
         EXPECT_FALSE(文件替换及备份(s.target, s.master, 0));
         EXPECT_EQ(filesIn(s.folder).filter(QStringLiteral("content")), s.untouched);
-        EXPECT_EQ(filesIn(s.folder).size(), 4);
+        EXPECT_EQ(filesIn(s.folder).size(), 2);
         const QString longName = QString(230, QLatin1Char('n')) + QStringLiteral(".doc");
         const QString target = s.t.file(QStringLiteral("e/") + longName, "old content");
         EXPECT_FALSE(文件替换及备份(target, s.t.file(QStringLiteral("m/") + longName), 0));
@@ -207,6 +202,23 @@ TEST(Replace, ATargetThatCannotBeBackedUpIsLeftAlone)
         EXPECT_EQ(entries(s.t.path(QStringLiteral("e"))), QStringList({longName}));
         EXPECT_EQ(TempTree::read(target), "old content");
     }
+}
+
+// Two replacements in one second: the second finds its backup name taken and
+// leaves the file as the first made it; one a second later is the latest.
+TEST(Replace, OneBackupASecondAndTheLatestIsFound)
+{
+    Scene s;
+    MockClock clock(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::LocalTime));
+    EXPECT_TRUE(文件替换及备份(s.target, s.master, 0));
+    const QString second = s.t.file(QStringLiteral("m2/report.doc"), "SECOND");
+    EXPECT_FALSE(文件替换及备份(s.target, second, 0));
+    EXPECT_EQ(TempTree::read(s.target), "NEW CONTENT");
+    clock.advance(1);
+    EXPECT_TRUE(文件替换及备份(s.target, second, 0));
+    EXPECT_EQ(backupsIn(s.folder), QStringList({QStringLiteral("report.doc[20240102030405替换备份]"),
+                                                QStringLiteral("report.doc[20240102030406替换备份]")}));
+    EXPECT_EQ(最近一次替换后文件名(s.folder, QStringLiteral("report.doc")), backupsIn(s.folder).value(1));
 }
 
 TEST(Replace, AWriteFailureDuringTheCopyKeepsTheOldContent)

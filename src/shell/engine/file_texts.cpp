@@ -1,5 +1,7 @@
 #include "shell/engine/file_texts.h"
 
+#include "shell/engine/clock.h"
+
 #include <QLocale>
 #include <cmath>
 
@@ -88,7 +90,7 @@ QString TimeText(const QDateTime &time)
 
 QString BackupStamp()
 {
-    QString s = TimeText(std::time(nullptr));
+    QString s = TimeText(Clock::now());
     s.remove(QLatin1Char('-')).remove(QLatin1Char(':')).remove(QLatin1Char(' '));
     return s;
 }

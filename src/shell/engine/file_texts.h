@@ -18,4 +18,4 @@ QString TimeText(const QDateTime &time);
 
 // The 14-digit stamp of a backup name: the time text without "-", ":", " ".
 QString BackupStamp(const QDateTime &time);
-QString BackupStamp(); // now
+QString BackupStamp(); // now, as Clock tells it
