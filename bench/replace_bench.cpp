@@ -8,6 +8,7 @@
 #include "list/result_model.h"
 #include "replace/form2.h"
 #include "shell/dialogs.h"
+#include "shell/engine/file_texts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,7 +76,7 @@ void plainLoop(const Scene &s)
         const QByteArray target = QFile::encodeName(t);
         const QByteArray folder = QFile::encodeName(QFileInfo(t).absolutePath());
         const QByteArray temp = folder + "/.~tmp" + QByteArray::number(++n);
-        const QByteArray backup = target + "[20240101120000" + QStringLiteral("替换备份]").toUtf8();
+        const QByteArray backup = target + "[20240101120000" + ReplaceTag.toUtf8();
         struct stat st;
         const int in = ::open(master.constData(), O_RDONLY | O_CLOEXEC);
         const int out = ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600);
@@ -108,7 +109,7 @@ std::unique_ptr<Form1> listed(const Scene &s, bool backups)
     form->Text3->setText(s.master);
     ResultModel &m = *form->model();
     for (int r = 0; r < m.rowCount(); ++r)
-        m.setChecked(r, !backups || m.row(r).fileName.endsWith(QStringLiteral("替换备份]")));
+        m.setChecked(r, !backups || m.row(r).fileName.endsWith(ReplaceTag));
     return form;
 }
 

@@ -4,12 +4,10 @@
 #include <QStringList>
 
 #include "shell/engine/file_error.h"
+#include "shell/engine/file_texts.h"
 
-// Backup names: the file's whole name + "[" + 14-digit stamp + a tag. They are
-// the only record of past replacements.
-inline const QString ReplaceTag = QStringLiteral("替换备份]");
-inline const QString RestoreTag = QStringLiteral("恢复备份]");
-inline constexpr int BackupSuffixLength = 20;
+// Backup names (ReplaceTag, RestoreTag) are the only record of past
+// replacements.
 
 bool 是替换后文件格式(const QString &fileName);
 QString 替换前文件名(const QString &fileName);

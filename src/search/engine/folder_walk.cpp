@@ -169,8 +169,8 @@ void FolderWalk::收集文件夹文件(const QString &folder)
 
 bool FolderWalk::isCandidate(const Listing &listing, const Entry &e) const
 {
-    static const QByteArray replaced = QStringLiteral("替换备份]").toUtf8();
-    static const QByteArray restored = QStringLiteral("恢复备份]").toUtf8();
+    static const QByteArray replaced = ReplaceTag.toUtf8();
+    static const QByteArray restored = RestoreTag.toUtf8();
     const char *raw = listing.raw(e);
     const size_t n = e.length;
     if (m_all || endsWith(raw, n, replaced) || endsWith(raw, n, restored))

@@ -16,6 +16,12 @@ quint64 SizeThousandths(qint64 bytes);
 QString TimeText(std::time_t secondsSinceEpoch);
 QString TimeText(const QDateTime &time);
 
+// Backup names: the file's whole name + "[" + 14-digit stamp + a tag. The
+// search lets every name ending in a tag through, whatever its extension.
+inline const QString ReplaceTag = QStringLiteral("替换备份]");
+inline const QString RestoreTag = QStringLiteral("恢复备份]");
+inline constexpr int BackupSuffixLength = 20;
+
 // The 14-digit stamp of a backup name: the time text without "-", ":", " ".
 QString BackupStamp(const QDateTime &time);
 QString BackupStamp(); // now, as Clock tells it
