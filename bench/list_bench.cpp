@@ -7,6 +7,7 @@
 #include "app/engine/app_state.h"
 #include "app/appearance.h"
 #include "app/form1.h"
+#include "list/column_fit.h"
 #include "list/icon_store.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
@@ -182,7 +183,7 @@ int run()
             view->hide();
             addAll(*view->resultModel(), *icons, files);
             view->show();
-            AutoSizeColumns(view.get(), -2);
+            AutoSizeColumns(view.get());
         },
         [&] {
             view.reset();
@@ -201,7 +202,7 @@ int run()
     {
         QElapsedTimer t;
         t.start();
-        AutoSizeColumns(view.get(), -2);
+        AutoSizeColumns(view.get());
         bench::printMs("list-fit", static_cast<double>(t.nsecsElapsed()) / 1e6);
     }
 

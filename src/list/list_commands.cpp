@@ -3,6 +3,7 @@
 #include "app/busy_guard.h"
 #include "app/engine/app_state.h"
 #include "app/form1.h"
+#include "list/column_fit.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "replace/engine/backup.h"
@@ -59,7 +60,7 @@ std::function<bool(int)> ListCommands::checkedTest()
 void ListCommands::showCountAndFit()
 {
     m_form.showRowCount();
-    AutoSizeColumns(m_form.ListView1, -2);
+    AutoSizeColumns(m_form.ListView1);
 }
 
 void ListCommands::removeWhere(const std::function<bool(int)> &test)

@@ -34,8 +34,3 @@ private:
     int m_sortColumn = 0;
     Qt::SortOrder m_order = Qt::AscendingOrder;
 };
-
-// Column fitting: each column as wide as the wider of its header and its
-// widest cell, over all rows.
-void SetColumnWidth(QTableView *list, int column, int width);
-void AutoSizeColumns(QTableView *list, int width = -2);

@@ -3,6 +3,7 @@
 #include "app/busy_guard.h"
 #include "app/engine/app_state.h"
 #include "app/form1.h"
+#include "list/column_fit.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "replace/engine/backup.h"
@@ -68,7 +69,7 @@ public:
     // Returns whether the window stays, so that a final notice makes sense.
     bool finish()
     {
-        AutoSizeColumns(m_f.ListView1, -2);
+        AutoSizeColumns(m_f.ListView1);
         return m_busy.finish();
     }
 

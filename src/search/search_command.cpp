@@ -3,6 +3,7 @@
 #include "app/busy_guard.h"
 #include "app/engine/app_state.h"
 #include "app/form1.h"
+#include "list/column_fit.h"
 #include "list/icon_store.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
@@ -193,7 +194,7 @@ void SearchCommand::run()
     s.Finds.clear();
     f.ListView1->show();
     f.setLoading(false);
-    AutoSizeColumns(f.ListView1, -2);
+    AutoSizeColumns(f.ListView1);
     f.showRowCount();
     s.FoundFiles.clear();
     s.FoundFiles.shrink_to_fit();

@@ -101,31 +101,6 @@ TEST_F(ListTest, KeysAreUniqueAListedFileKeepsItsRowAndRemovalsKeepEveryOtherRow
     EXPECT_EQ(m.rowCount(), 12000);
 }
 
-// Only the rows an estimate finds widest are measured: the estimate must
-// not pass over the row that is widest on screen.
-TEST_F(ListTest, EveryColumnFitsItsWidestCellOrHeader)
-{
-    // A per-character guess makes twenty emoji rows (more than are measured
-    // at first) look wider than the long plain name, the widest on screen,
-    // and sixteen folders look wider than a Devanagari one whose letters join
-    // into wider glyphs; an Arabic folder looks widest of all and is not.
-    const QString emoji = QString(40, QLatin1Char('.')).replace(QLatin1String("."), QStringLiteral("\U0001F600"));
-    std::vector<FoundFile> files;
-    for (int i = 0; i < 40; ++i) {
-        const QString folder = QStringLiteral("/") + QString(i < 16 ? 95 : 1, QLatin1Char('w')) + QString::number(i);
-        files.push_back(found(folder, (i < 20 ? emoji : QStringLiteral("w")) + QString::number(i)));
-    }
-    files.push_back(found(QStringLiteral("/") + QStringLiteral("क्षि").repeated(20), "a"));
-    files.push_back(found(QStringLiteral("/") + QStringLiteral("العربية").repeated(16), "b"));
-    files.push_back(found(QStringLiteral("/一个/很长的/中文/文件夹/路径/在这里"), "短.txt"));
-    files.push_back(found("/d", QStringLiteral("a-rather-long-file-name-that-is-the-widest-of-all.txt"), 1234567));
-    files.push_back(found("/d", QStringLiteral("plain-name-").repeated(10)));
-    add(files);
-    form->model()->setStatus(17, QStringLiteral("跳过-大小日期相同"));
-    AutoSizeColumns(form->ListView1, -2);
-    expectColumnsFit("fitting");
-}
-
 // After a partial removal the view must show every row the model holds: a
 // row the view lost would still be ticked by "tick all" and trashed unseen.
 TEST_F(ListTest, AfterAPartialRemovalTickAllAndTrashReachOnlyShownRows)

@@ -61,6 +61,18 @@ private:
     QObject context;
 };
 
+// Every column as wide as the wider of its header and its widest cell.
+inline void ExpectColumnsFit(const QTableView &view, const char *after)
+{
+    const QAbstractItemModel &m = *view.model();
+    for (int c = 0; c < m.columnCount(); ++c) {
+        int widest = view.horizontalHeader()->sectionSizeHint(c);
+        for (int r = 0; r < m.rowCount(); ++r)
+            widest = qMax(widest, view.sizeHintForIndex(m.index(r, c)).width());
+        EXPECT_EQ(view.horizontalHeader()->sectionSize(c), widest) << after << ", column " << c;
+    }
+}
+
 // A freshly loaded main window over empty settings, with every box and
 // picker answered by the test seams.
 class FormTest : public ::testing::Test {
@@ -137,16 +149,7 @@ protected:
         EXPECT_FALSE(appState().IsWorking);
         EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), searchFolder);
     }
-    // Every column as wide as the wider of its header and its widest cell.
-    void expectColumnsFit(const char *after) const
-    {
-        for (int c = 0; c < ResultModel::ColumnCount; ++c) {
-            int widest = form->ListView1->horizontalHeader()->sectionSizeHint(c);
-            for (int r = 0; r < form->model()->rowCount(); ++r)
-                widest = qMax(widest, form->ListView1->sizeHintForIndex(form->model()->index(r, c)).width());
-            EXPECT_EQ(form->ListView1->horizontalHeader()->sectionSize(c), widest) << after << ", column " << c;
-        }
-    }
+    void expectColumnsFit(const char *after) const { ExpectColumnsFit(*form->ListView1, after); }
     Form1 *form = nullptr;
     TempTree t;
 };
