@@ -46,25 +46,14 @@ public:
     template <typename Body> void eachTickedRow(ResultModel &model, Body body)
     {
         const int n = model.rowCount();
-        m_row = 0;
-        for (int step = 1; step <= n; ++step, ++m_row) {
-            m_f.setProgressValue(step);
+        for (int i = 0; i < n; ++i) {
+            m_f.setProgressValue(i + 1);
             QCoreApplication::processEvents();
             if (m_f.closePending())
                 return;
-            if (m_row < model.rowCount() && model.row(m_row).checked)
-                body(m_row, model.row(m_row));
+            if (i < model.rowCount() && model.row(i).checked)
+                body(i, model.row(i));
         }
-    }
-    // Drops another row whose file is gone. The rows after it move up; the
-    // run still reaches each of them once.
-    void dropRow(ResultModel &model, int r)
-    {
-        std::vector<char> mask(static_cast<size_t>(r) + 1, 0);
-        mask.back() = 1;
-        model.removeRowsMarked(mask);
-        if (r < m_row)
-            --m_row;
     }
     // Returns whether the window stays, so that a final notice makes sense.
     bool finish()
@@ -76,7 +65,6 @@ public:
 private:
     Form1 &m_f;
     BusyGuard m_busy;
-    int m_row = 0; // the row the run is at
 };
 
 } // namespace
@@ -159,6 +147,9 @@ void RestoreCommand::click()
 
     ResultModel &model = *f.model();
     FolderNames names; // each folder listed once per run, kept true as files move
+    // Rows of files found gone leave when the run is over: until then every
+    // row keeps its place.
+    std::vector<char> gone(static_cast<size_t>(model.rowCount()));
     Run run(f, QStringLiteral("正在恢复文件..."));
     const QChar sep = QDir::separator();
     run.eachTickedRow(model, [&](int i, const ResultRow &row) {
@@ -210,12 +201,17 @@ void RestoreCommand::click()
         // The name was free, so a row still keyed by it names a file that is
         // gone: the restored row takes the key over and that row goes.
         const int stale = model.findKey(target);
+        if (stale >= 0) {
+            gone[static_cast<size_t>(stale)] = 1;
+            std::vector<char> forget(static_cast<size_t>(stale) + 1);
+            forget.back() = 1;
+            model.forgetKeysMarked(forget);
+        }
         model.setFileName(i, original);
         model.setStatus(i, QStringLiteral("已经恢复"));
         更新文件大小修改日期(model, i);
-        if (stale >= 0)
-            run.dropRow(model, stale);
     });
+    model.removeRowsMarked(gone);
     f.showRowCount(); // a row may have gone
     const bool stays = run.finish();
     if (stays)

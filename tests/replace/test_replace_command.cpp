@@ -261,25 +261,28 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     EXPECT_FALSE(preselectedRename);
 }
 
+// The row of a vanished file at the restored name goes when the run ends;
+// until then a file set aside at that name is the restored row's.
 TEST_F(ReplaceTest, ARestoredRowTakesOverTheRowOfAVanishedFile)
 {
     const QString gone = t.file(QStringLiteral("a/report.doc"), "replaced");
-    const QString backup = t.file(QStringLiteral("a/report.doc[20240101000000替换备份]"), "backup");
+    const QString newer = t.file(QStringLiteral("a/report.doc[20240101000000替换备份]"), "newer");
+    const QString older = t.file(QStringLiteral("a/report.doc[20230101000000替换备份]"), "older");
     const QString later = t.file(QStringLiteral("a/zz.doc[20240101000000替换备份]"), "later");
     QFile::remove(master);
     listAll();
-    form->model()->sortRows(ResultModel::NameColumn, Qt::AscendingOrder);
-    ASSERT_EQ(rowOf(gone), 0) << "the vanished row comes first, so dropping it moves the rest up";
-    tick(backup);
-    tick(later);
+    form->model()->sortRows(ResultModel::NameColumn, Qt::DescendingOrder);
+    for (const QString &p : {newer, older, later})
+        tick(p);
     const int rows = form->model()->rowCount();
     QFile::remove(gone);
-    restore(false);
+    restore(true);
     EXPECT_EQ(form->model()->rowCount(), rows - 1);
     EXPECT_EQ(form->Panel[2]->text(), QStringLiteral("文件数：%1").arg(rows - 1));
-    EXPECT_EQ(status(gone), QStringLiteral("已经恢复"));
-    EXPECT_EQ(TempTree::read(gone), "backup");
-    EXPECT_EQ(status(t.path(QStringLiteral("a/zz.doc"))), QStringLiteral("已经恢复")) << "no row is passed over";
+    const QString aside = tagged(QStringLiteral("a"), RestoreTag);
+    for (const QString &p : {gone, aside, t.path(QStringLiteral("a/zz.doc"))})
+        EXPECT_EQ(status(p), QStringLiteral("已经恢复")) << p.toStdString();
+    EXPECT_EQ(TempTree::read(gone) + TempTree::read(aside), "oldernewer");
 }
 
 // Each restore of a run counts for the rows after it: with rename, the
