@@ -290,7 +290,6 @@ void Form1::buildMenus()
         {"menu删除文件", "menu删除全部恢复备份文件", "删除全部[恢复备份]文件", list(&ListCommands::删除全部恢复备份文件)},
         {nullptr, "menu工具", "工具(&T)", {}},
         {"menu工具", "menu设置", "设置", [this] { fOption::showModal(this); }},
-        // A tick the list commands read; choosing it only flips it.
         {"menu工具", "menu显示列表当前操作项", "显示列表当前操作项", [] {}},
         {nullptr, "menu帮助", "帮助(&H)", {}},
         {"menu帮助", "menu关于", "关于", [this] { 关于(); }},
