@@ -16,7 +16,7 @@ protected:
     {
         QObject::connect(&h, &uXMLHTTP::OnDateArrived, [this] { ++arrived; insideSend |= sending; });
         QObject::connect(&h, &uXMLHTTP::OnReadyStateChange, [this] { ++changes; insideSend |= sending; });
-        QObject::connect(&h, &uXMLHTTP::OnDateErr, [this](const QString &t) { errors << t; insideSend |= sending; });
+        QObject::connect(&h, &uXMLHTTP::OnDateErr, [this](const QString &text) { errors << text; insideSend |= sending; });
     }
     void send() { sending = true, h.Send_(), sending = false; }
     // Opens and sends afresh; true once the request has ended. The events
