@@ -5,7 +5,7 @@
 #include "window_main.h"
 
 #include "app/engine/app_state.h"
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "app/form1.h"
 #include "list/column_fit.h"
 #include "list/icon_store.h"

@@ -1,6 +1,6 @@
 #include "window_main.h"
 
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "shell/dialogs.h"
 
 #include <QApplication>

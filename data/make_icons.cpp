@@ -2,7 +2,7 @@
 // hicolor sizes, painted by the same code that draws the window icon, so the
 // menu and the window can never show two different pictures.
 //   samename_icons OUTDIR NAME  ->  OUTDIR/hicolor/{scalable,NxN}/apps/NAME.{svg,png}
-#include "app/appearance.h"
+#include "shell/appearance.h"
 
 #include <QDir>
 #include <QGuiApplication>

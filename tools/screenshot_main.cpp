@@ -3,7 +3,7 @@
 // Xvfb through tools/screenshot.sh.
 #include "app/engine/app_info.h"
 #include "app/engine/app_state.h"
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "app/fcover.h"
 #include "app/form1.h"
 #include "app/engine/settings.h"
@@ -132,8 +132,7 @@ QWidget *busy(Windows &w)
 {
     Form1 &f = w.mainWindow();
     f.showBusy(QStringLiteral("正在替换文件..."));
-    f.setProgressRange(11);
-    f.setProgressValue(7);
+    f.showBar(0, 11, 7);
     QTest::qWait(200);
     return &f;
 }

@@ -1,7 +1,8 @@
 #include "app/fcover.h"
 
 #include "app/engine/app_info.h"
-#include "app/appearance.h"
+#include "app/accessibility.h"
+#include "shell/appearance.h"
 #include "app/form1.h"
 #include "app/engine/vendor.h"
 #include "online/update_check.h"
@@ -52,6 +53,7 @@ fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(this
 {
     m_updateCheck = [this] { m_update->start(); };
     connect(m_update, &UpdateCheck::newerVersionFound, this, &fCover::showNewerVersion);
+    Accessibility::install(); // screen readers hear the cover as a window
     setObjectName(QStringLiteral("fCover"));
     setWindowIcon(Appearance::appIcon());
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -2,7 +2,7 @@
 
 #include "app/engine/app_info.h"
 #include "app/engine/app_state.h"
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "app/fcover.h"
 #include "app/engine/layout.h"
 #include "app/engine/settings.h"
@@ -123,11 +123,14 @@ struct MenuRow {
 
 } // namespace
 
-Form1::Form1(fCover *cover)
-    : m_cover(cover), m_searchCommand(std::make_unique<SearchCommand>(*this)),
-      m_replaceCommand(std::make_unique<ReplaceCommand>(*this)), m_restoreCommand(std::make_unique<RestoreCommand>(*this)),
-      m_listCommands(std::make_unique<ListCommands>(*this)), m_shellActions(std::make_unique<ShellActions>(*this))
+Form1::Form1(fCover *cover) : m_cover(cover), m_searchCommand(std::make_unique<SearchCommand>(*this))
 {
+    ListHost &list = *this;
+    ReplaceHost &replace = *this;
+    m_replaceCommand = std::make_unique<ReplaceCommand>(list, replace);
+    m_restoreCommand = std::make_unique<RestoreCommand>(list);
+    m_listCommands = std::make_unique<ListCommands>(list);
+    m_shellActions = std::make_unique<ShellActions>(list);
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(Appearance::appIcon());
@@ -526,52 +529,26 @@ void Form1::showBusy(const QString &caption)
 
 void Form1::hideBusy() { PicProgress->hide(); }
 
-void Form1::setProgressRange(int maximum)
+void Form1::showBar(int minimum, int maximum, int value)
 {
-    ProgressBar1->setValue(1);
-    ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(maximum);
+    ProgressBar1->setRange(minimum, maximum);
+    ProgressBar1->setValue(value);
 }
+
+void Form1::showActivity(const QString &text) { setPanelText(2, text); }
 
 void Form1::setProgressValue(int value) { ProgressBar1->setValue(value); }
 
-void Form1::beginOperation() { ++m_operations; }
+void Form1::closeNow() { QTimer::singleShot(0, this, &QWidget::close); }
 
-void Form1::endOperation()
-{
-    if (m_operations > 0)
-        --m_operations;
-    if (m_operations == 0 && m_closePending)
-        QTimer::singleShot(0, this, &QWidget::close);
-}
-
-void Form1::whenLoaded(std::function<void()> command)
-{
-    if (m_loading)
-        m_afterLoading.push_back(std::move(command));
-    else
-        command();
-}
-
-void Form1::setLoading(bool loading)
-{
-    m_loading = loading;
-    if (loading)
-        return;
-    const auto waiting = std::move(m_afterLoading);
-    m_afterLoading.clear();
-    if (!m_closePending)
-        for (const auto &command : waiting)
-            command();
-}
+QString Form1::masterFile() { return Text3->text(); }
+bool Form1::skipSameSizeAndTime() { return Check2->isChecked(); }
+int Form1::noBackup() { return appState().NoBackupBeforeReplace; }
+void Form1::setReplaceEnabled(bool enabled) { Command3->setEnabled(enabled); }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (m_operations > 0) {
-        // The running operation still has frames on the stack that use this
-        // window: ask it to stop and close once it has returned.
-        appState().StopRequested = true;
-        m_closePending = true;
+    if (m_operation.deferClose()) {
         hide();
         event->ignore();
         return;

@@ -1,6 +1,9 @@
 #pragma once
 #include "list/icon_store.h"
+#include "list/list_host.h"
+#include "replace/replace_host.h"
 #include "search/engine/folder_walk.h"
+#include "shell/long_operation.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -30,8 +33,9 @@ class ListCommands;
 class ShellActions;
 
 // The main window. It owns the result list, the search state and the busy
-// panel; the commands of the other subsystems act on its controls.
-class Form1 : public QMainWindow, private WalkHost {
+// panel; the commands of the other subsystems reach its controls through
+// the narrow hosts it implements.
+class Form1 : public QMainWindow, private WalkHost, private ListHost, private ReplaceHost, private BusyDisplay {
     Q_OBJECT
 public:
     explicit Form1(fCover *cover = nullptr);
@@ -79,24 +83,16 @@ public:
     void walkFolder(const QString &folder);
     void 关于();
 
-    // The busy panel shown over the list by the long operations.
-    void showBusy(const QString &caption);
-    void hideBusy();
-    void setProgressRange(int maximum); // value 1, minimum 0, maximum, in that order
+    LongOperation &operation() override { return m_operation; }
+    bool closePending() const { return m_operation.closing(); }
+    void setLoading(bool loading) { m_operation.setLoading(loading); }
+
+    // BusyDisplay
+    void showBusy(const QString &caption) override;
+    void hideBusy() override;
+    void showBar(int minimum, int maximum, int value) override;
+    void showActivity(const QString &text) override;
     void setProgressValue(int value);
-
-    // A long operation calls these around its run; a close that arrives
-    // while it runs waits until it has returned.
-    void beginOperation();
-    void endOperation();
-    bool closePending() const { return m_closePending; }
-
-    // The search puts its rows in a part at a time with a turn for the window
-    // between parts. A command on the whole list given meanwhile would reach
-    // only some rows: it waits, in order, until the loading ends (and is
-    // dropped when the window is closing); at any other time it runs at once.
-    void whenLoaded(std::function<void()> command);
-    void setLoading(bool loading);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -117,6 +113,19 @@ private:
     void showProgress(int minimum, int maximum, int value) override;
     void letEventsRun() override;
 
+    // ListHost
+    QWidget *dialogParent() override { return this; }
+    ResultListView &list() override { return *ListView1; }
+
+    // ReplaceHost
+    QString masterFile() override;
+    bool skipSameSizeAndTime() override;
+    int noBackup() override;
+    void setReplaceEnabled(bool enabled) override;
+
+    // BusyDisplay
+    void closeNow() override;
+
     QPointer<fCover> m_cover;
     std::unique_ptr<SearchCommand> m_searchCommand;
     std::unique_ptr<ReplaceCommand> m_replaceCommand;
@@ -130,9 +139,6 @@ private:
     std::array<int, 3> m_walkProgress{};
     bool m_walkStatusPending = false;
     bool m_walkProgressPending = false;
-    int m_operations = 0;
-    bool m_closePending = false;
-    bool m_loading = false;
-    std::vector<std::function<void()>> m_afterLoading;
+    LongOperation m_operation{*this};
     QPixmap m_listBackground;
 };

@@ -1,4 +1,4 @@
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "app/engine/app_info.h"
 #include "app/fcover.h"
 

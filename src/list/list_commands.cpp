@@ -1,31 +1,29 @@
 #include "list/list_commands.h"
 
-#include "app/busy_guard.h"
 #include "app/engine/app_state.h"
-#include "app/form1.h"
 #include "list/column_fit.h"
+#include "list/list_host.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
-#include "replace/engine/backup.h"
 #include "shell/dialogs.h"
 #include "shell/engine/file_system.h"
+#include "shell/engine/file_texts.h"
+#include "shell/long_operation.h"
 
-#include <QAction>
-#include <QCoreApplication>
 #include <QItemSelectionModel>
 
 bool EndsWithReplaceTag(const ResultRow &row) { return row.fileName.endsWith(ReplaceTag); }
 bool EndsWithRestoreTag(const ResultRow &row) { return row.fileName.endsWith(RestoreTag); }
 
-void ListCommands::选中全部() { m_form.whenLoaded([this] { m_form.ListView1->selectAll(); }); }
-void ListCommands::勾选全部() { m_form.whenLoaded([this] { m_form.model()->setAllChecked(true); }); }
-void ListCommands::全部去勾选() { m_form.whenLoaded([this] { m_form.model()->setAllChecked(false); }); }
+void ListCommands::选中全部() { m_host.operation().whenLoaded([this] { m_host.list().selectAll(); }); }
+void ListCommands::勾选全部() { m_host.operation().whenLoaded([this] { m_host.list().resultModel()->setAllChecked(true); }); }
+void ListCommands::全部去勾选() { m_host.operation().whenLoaded([this] { m_host.list().resultModel()->setAllChecked(false); }); }
 
 bool ListCommands::refusedWhileBusy()
 {
     if (!appState().IsWorking)
         return false;
-    MessageBox::information(&m_form, QStringLiteral("停止工作后方可执行该操作！"));
+    MessageBox::information(m_host.dialogParent(), QStringLiteral("停止工作后方可执行该操作！"));
     return true;
 }
 
@@ -47,26 +45,26 @@ std::vector<char> selectionMask(const QItemSelectionModel *selection, int rows)
 std::function<bool(int)> ListCommands::selectedTest()
 {
     auto marks = std::make_shared<std::vector<char>>(
-        selectionMask(m_form.ListView1->selectionModel(), m_form.model()->rowCount()));
+        selectionMask(m_host.list().selectionModel(), m_host.list().resultModel()->rowCount()));
     return [marks](int row) { return (*marks)[static_cast<size_t>(row)] != 0; };
 }
 
 std::function<bool(int)> ListCommands::checkedTest()
 {
-    ResultModel *model = m_form.model();
+    ResultModel *model = m_host.list().resultModel();
     return [model](int row) { return model->row(row).checked; };
 }
 
 void ListCommands::showCountAndFit()
 {
-    m_form.showRowCount();
-    AutoSizeColumns(m_form.ListView1);
+    m_host.showRowCount();
+    AutoSizeColumns(&m_host.list());
 }
 
-void ListCommands::removeWhere(const std::function<bool(int)> &test)
+void ListCommands::removeWhere(LongOperation::Run &run, const std::function<bool(int)> &test)
 {
-    ResultModel &model = *m_form.model();
-    QItemSelectionModel *selection = m_form.ListView1->selectionModel();
+    ResultModel &model = *m_host.list().resultModel();
+    QItemSelectionModel *selection = m_host.list().selectionModel();
     const int n = model.rowCount();
     std::vector<char> remove(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
@@ -77,7 +75,7 @@ void ListCommands::removeWhere(const std::function<bool(int)> &test)
     // each, so that at a million rows the window is not still for all of them;
     // it stays busy throughout.
     model.forgetKeysMarked(remove);
-    QCoreApplication::processEvents();
+    run.turn();
     if (model.removeRowsMarked(remove)) {
         QItemSelection keep;
         int out = 0, start = -1;
@@ -103,9 +101,9 @@ void ListCommands::removeRows(const std::function<bool(int)> &test)
 {
     if (refusedWhileBusy())
         return;
-    BusyGuard busy(m_form);
-    removeWhere(test);
-    QCoreApplication::processEvents();
+    LongOperation::Run run(m_host.operation());
+    removeWhere(run, test);
+    run.turn();
     showCountAndFit();
 }
 
@@ -116,7 +114,7 @@ void ListCommands::移除全部()
 {
     if (refusedWhileBusy())
         return;
-    m_form.model()->clear();
+    m_host.list().resultModel()->clear();
     showCountAndFit();
 }
 
@@ -124,10 +122,10 @@ void ListCommands::sendToTrash(const QString &question, const std::function<bool
 {
     if (refusedWhileBusy())
         return;
-    if (!MessageBox::ask(&m_form, question))
+    if (!MessageBox::ask(m_host.dialogParent(), question))
         return;
-    BusyGuard busy(m_form);
-    ResultModel &model = *m_form.model();
+    LongOperation::Run run(m_host.operation());
+    ResultModel &model = *m_host.list().resultModel();
     const int n = model.rowCount();
     std::vector<char> remove(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
@@ -158,14 +156,14 @@ void ListCommands::删除勾选项()
 
 void ListCommands::删除全部替换备份文件()
 {
-    ResultModel *model = m_form.model();
+    ResultModel *model = m_host.list().resultModel();
     sendToTrash(QStringLiteral("所有文件名结尾为'替换备份]'的文件将会被删除到系统回收站！你确定要继续吗？"),
                 [model](int row) { return EndsWithReplaceTag(model->row(row)); });
 }
 
 void ListCommands::删除全部恢复备份文件()
 {
-    ResultModel *model = m_form.model();
+    ResultModel *model = m_host.list().resultModel();
     sendToTrash(QStringLiteral("所有文件名结尾为'恢复备份]'的文件将会被删除到系统回收站！你确定要继续吗？"),
                 [model](int row) { return EndsWithRestoreTag(model->row(row)); });
 }

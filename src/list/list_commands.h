@@ -1,8 +1,10 @@
 #pragma once
+#include "shell/long_operation.h"
+
 #include <QString>
 #include <functional>
 
-class Form1;
+class ListHost;
 struct ResultRow;
 
 // Row tests of the four trash commands.
@@ -13,7 +15,7 @@ bool EndsWithRestoreTag(const ResultRow &row);
 // only forgets them; the trash commands send their files to the trash.
 class ListCommands {
 public:
-    explicit ListCommands(Form1 &form) : m_form(form) {}
+    explicit ListCommands(ListHost &host) : m_host(host) {}
 
     void 选中全部();
     void 勾选全部();
@@ -29,7 +31,7 @@ public:
 
 private:
     bool refusedWhileBusy();
-    void removeWhere(const std::function<bool(int)> &test);
+    void removeWhere(LongOperation::Run &run, const std::function<bool(int)> &test);
     // The two selective removals: one procedure, their tests differ.
     void removeRows(const std::function<bool(int)> &test);
     // One procedure for the four trash commands; they differ in their test.
@@ -38,5 +40,5 @@ private:
     std::function<bool(int)> checkedTest();
     void showCountAndFit();
 
-    Form1 &m_form;
+    ListHost &m_host;
 };

@@ -1,7 +1,7 @@
 #include "list/shell_actions.h"
 
-#include "app/form1.h"
 #include "app/engine/vendor.h"
+#include "list/list_host.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "shell/desktop.h"
@@ -14,8 +14,8 @@
 
 int ShellActions::selectedRow() const
 {
-    const QItemSelectionModel *selection = m_form.ListView1->selectionModel();
-    if (m_form.model()->rowCount() == 0 || !selection->hasSelection())
+    const QItemSelectionModel *selection = m_host.list().selectionModel();
+    if (m_host.list().resultModel()->rowCount() == 0 || !selection->hasSelection())
         return -1;
     const QModelIndex current = selection->currentIndex();
     if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex()))
@@ -28,9 +28,9 @@ void ShellActions::打开文件所在目录()
     const int r = selectedRow();
     if (r < 0)
         return;
-    const ResultRow &row = m_form.model()->row(r);
+    const ResultRow &row = m_host.list().resultModel()->row(r);
     if (!FolderExists(row.folder())) {
-        MessageBox::critical(&m_form, QStringLiteral("文件夹不存在！"));
+        MessageBox::critical(m_host.dialogParent(), QStringLiteral("文件夹不存在！"));
         return;
     }
     if (!FileAt(row.key())) {
@@ -39,7 +39,7 @@ void ShellActions::打开文件所在目录()
     }
     // Without a file manager on the bus the folder itself still opens.
     if (!OpenFolderSelectItem(row.key()) && !OpenFolder(row.folder()))
-        MessageBox::critical(&m_form, QStringLiteral("打开失败！"));
+        MessageBox::critical(m_host.dialogParent(), QStringLiteral("打开失败！"));
 }
 
 void ShellActions::copy(bool folder)
@@ -47,7 +47,7 @@ void ShellActions::copy(bool folder)
     const int r = selectedRow();
     if (r < 0)
         return;
-    const ResultRow &row = m_form.model()->row(r);
+    const ResultRow &row = m_host.list().resultModel()->row(r);
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(ShownFileName(folder ? row.folder() : row.key()));

@@ -1,12 +1,12 @@
 #pragma once
 #include <QString>
 
-class Form1;
+class ListHost;
 
 // Commands that hand a listed file, a folder or a web page to the desktop.
 class ShellActions {
 public:
-    explicit ShellActions(Form1 &form) : m_form(form) {}
+    explicit ShellActions(ListHost &host) : m_host(host) {}
 
     void 打开文件所在目录();
     void 复制文件路径();
@@ -26,5 +26,5 @@ private:
     int selectedRow() const;
     void copy(bool folder);
 
-    Form1 &m_form;
+    ListHost &m_host;
 };

@@ -2,7 +2,7 @@
 
 #include "app/engine/app_info.h"
 #include "app/engine/app_state.h"
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "app/engine/vendor.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"

@@ -1,7 +1,7 @@
 #include "options/foption.h"
 
 #include "app/engine/app_state.h"
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "app/engine/settings.h"
 #include "shell/dialogs.h"
 

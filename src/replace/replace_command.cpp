@@ -1,23 +1,20 @@
 #include "replace/replace_command.h"
 
-#include "app/busy_guard.h"
 #include "app/engine/app_state.h"
-#include "app/form1.h"
 #include "list/column_fit.h"
+#include "list/list_host.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "replace/engine/backup.h"
 #include "replace/engine/file_facts.h"
 #include "replace/engine/file_ops.h"
 #include "replace/form2.h"
+#include "replace/replace_host.h"
 #include "shell/dialogs.h"
 #include "shell/engine/file_system.h"
+#include "shell/long_operation.h"
 
-#include <QCheckBox>
-#include <QCoreApplication>
 #include <QDir>
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace {
 
@@ -37,73 +34,74 @@ void 更新文件大小修改日期(ResultModel &model, int row)
 // A replacement or restore run over the ticked rows.
 class Run {
 public:
-    Run(Form1 &f, const QString &caption) : m_f(f), m_busy(f, caption)
+    Run(ListHost &host, const QString &caption) : m_host(host), m_run(host.operation(), caption)
     {
-        m_f.setProgressRange(m_f.model()->rowCount() + 1);
+        m_run.setRange(model().rowCount() + 1);
     }
-    // Visits the ticked rows in order with one event-loop turn per row; a
+    ResultModel &model() { return *m_host.list().resultModel(); }
+    // Visits the ticked rows in order with a turn for the window per row; a
     // close of the window ends the run before its next row.
-    template <typename Body> void eachTickedRow(ResultModel &model, Body body)
+    template <typename Body> void eachTickedRow(Body body)
     {
-        const int n = model.rowCount();
+        const int n = model().rowCount();
         for (int i = 0; i < n; ++i) {
-            m_f.setProgressValue(i + 1);
-            QCoreApplication::processEvents();
-            if (m_f.closePending())
+            m_run.setValue(i + 1);
+            if (!m_run.turn())
                 return;
-            if (i < model.rowCount() && model.row(i).checked)
-                body(i, model.row(i));
+            if (i < model().rowCount() && model().row(i).checked)
+                body(i, model().row(i));
         }
     }
     // Returns whether the window stays, so that a final notice makes sense.
     bool finish()
     {
-        AutoSizeColumns(m_f.ListView1);
-        return m_busy.finish();
+        AutoSizeColumns(&m_host.list());
+        return m_run.finish();
     }
 
 private:
-    Form1 &m_f;
-    BusyGuard m_busy;
+    ListHost &m_host;
+    LongOperation::Run m_run;
 };
 
 } // namespace
 
 void ReplaceCommand::click()
 {
-    Form1 &f = m_form;
-    if (f.Text3->text().trimmed().isEmpty()) {
-        MessageBox::critical(&f, QStringLiteral("请指定替换用的母文件！"));
+    QWidget *window = m_list.dialogParent();
+    const QString masterText = m_host.masterFile();
+    if (masterText.trimmed().isEmpty()) {
+        MessageBox::critical(window, QStringLiteral("请指定替换用的母文件！"));
         return;
     }
     // The path the existence test accepted (a file: URL names its local path).
-    const QString master = ExistingFilePath(f.Text3->text());
+    const QString master = ExistingFilePath(masterText);
     if (master.isEmpty()) {
-        MessageBox::critical(&f, QStringLiteral("替换用的母文件不存在！ 请重新指定替换用的母文件！"));
+        MessageBox::critical(window, QStringLiteral("替换用的母文件不存在！ 请重新指定替换用的母文件！"));
         return;
     }
     if (appState().IsWorking) {
-        MessageBox::critical(&f, QStringLiteral("正在工作，请稍后再试！"));
+        MessageBox::critical(window, QStringLiteral("正在工作，请稍后再试！"));
         return;
     }
-    if (appState().NoBackupBeforeReplace == 1
-        && !MessageBox::ask(&f, QStringLiteral("目前的设置是替换前不备份文件，你确定要继续吗？"), QStringLiteral("备份确认")))
+    if (m_host.noBackup() == 1
+        && !MessageBox::ask(window, QStringLiteral("目前的设置是替换前不备份文件，你确定要继续吗？"), QStringLiteral("备份确认")))
         return;
 
     FileOps::makeOwnerWritable(master);
     const FileOps::FileState masterState = FileOps::stateOf(master);
     const FileFacts facts = ReadFileFacts(master);
     if (facts.name.isEmpty()) {
-        MessageBox::critical(&f, QStringLiteral("替换用的母文件有问题！"));
+        MessageBox::critical(window, QStringLiteral("替换用的母文件有问题！"));
         return;
     }
-    if (!MessageBox::ask(&f, QStringLiteral("所有被勾选的同名文件将会被替换用的母文件替换，原文件会被重命名后备份，你确定要继续吗？")))
+    if (!MessageBox::ask(window, QStringLiteral("所有被勾选的同名文件将会被替换用的母文件替换，原文件会被重命名后备份，你确定要继续吗？")))
         return;
 
-    ResultModel &model = *f.model();
-    f.Command3->setEnabled(false);
-    Run run(f, QStringLiteral("正在替换文件..."));
-    run.eachTickedRow(model, [&](int i, const ResultRow &row) {
+    m_host.setReplaceEnabled(false);
+    Run run(m_list, QStringLiteral("正在替换文件..."));
+    ResultModel &model = run.model();
+    run.eachTickedRow([&](int i, const ResultRow &row) {
         if (row.fileName.compare(facts.name, Qt::CaseInsensitive) != 0) {
             model.setStatus(i, QStringLiteral("跳过-文件名不同"));
             return;
@@ -116,43 +114,43 @@ void ReplaceCommand::click()
             return;
         }
         // The texts the row shows, not a fresh look at the file.
-        if (f.Check2->isChecked() && row.sizeKB() == facts.sizeText && row.modified() == facts.timeText) {
+        if (m_host.skipSameSizeAndTime() && row.sizeKB() == facts.sizeText && row.modified() == facts.timeText) {
             model.setStatus(i, QStringLiteral("跳过-大小日期相同"));
             return;
         }
         FileError why;
-        const bool ok = ReplaceKnownFiles(target, targetState, master, masterState, appState().NoBackupBeforeReplace, &why);
+        const bool ok = ReplaceKnownFiles(target, targetState, master, masterState, m_host.noBackup(), &why);
         model.setStatus(i, ok ? QStringLiteral("已经替换") : QStringLiteral("替换失败"), why);
         更新文件大小修改日期(model, i);
     });
     const bool stays = run.finish();
-    f.Command3->setEnabled(true);
+    m_host.setReplaceEnabled(true);
     if (stays)
-        MessageBox::information(&f, QStringLiteral("替换文件完成。"));
+        MessageBox::information(window, QStringLiteral("替换文件完成。"));
 }
 
 void RestoreCommand::click()
 {
-    Form1 &f = m_form;
+    QWidget *window = m_list.dialogParent();
     AppState &app = appState();
     if (app.IsWorking) {
-        MessageBox::critical(&f, QStringLiteral("正在工作，请稍后再试！"));
+        MessageBox::critical(window, QStringLiteral("正在工作，请稍后再试！"));
         return;
     }
-    if (!MessageBox::ask(&f, QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？")))
+    if (!MessageBox::ask(window, QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？")))
         return;
-    Form2::showModal(&f);
+    Form2::showModal(window);
     if (app.RestoreConflictChoice == RestoreChoice::Cancel)
         return;
 
-    ResultModel &model = *f.model();
     FolderNames names; // each folder listed once per run, kept true as files move
+    Run run(m_list, QStringLiteral("正在恢复文件..."));
+    ResultModel &model = run.model();
     // Rows of files found gone leave when the run is over: until then every
     // row keeps its place.
     std::vector<char> gone(static_cast<size_t>(model.rowCount()));
-    Run run(f, QStringLiteral("正在恢复文件..."));
     const QChar sep = QDir::separator();
-    run.eachTickedRow(model, [&](int i, const ResultRow &row) {
+    run.eachTickedRow([&](int i, const ResultRow &row) {
         const QString backupName = row.fileName;
         if (!是替换后文件格式(backupName)) {
             model.setStatus(i, QStringLiteral("格式不符"));
@@ -212,8 +210,8 @@ void RestoreCommand::click()
         更新文件大小修改日期(model, i);
     });
     model.removeRowsMarked(gone);
-    f.showRowCount(); // a row may have gone
+    m_list.showRowCount(); // a row may have gone
     const bool stays = run.finish();
     if (stays)
-        MessageBox::information(&f, QStringLiteral("恢复文件完成。"));
+        MessageBox::information(window, QStringLiteral("恢复文件完成。"));
 }

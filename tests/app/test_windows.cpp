@@ -1,4 +1,4 @@
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "app/fcover.h"
 #include "online/frm_about.h"
 #include "options/foption.h"

@@ -1,6 +1,6 @@
 // Every test process runs headless with HOME, the XDG folders and the
 // settings pointed at a fresh temp folder, so no test touches the real home.
-#include "app/appearance.h"
+#include "shell/appearance.h"
 #include "shell/dialogs.h"
 #include "support/temp_tree.h"
 

@@ -15,8 +15,8 @@ QFont uiFont(double pointSize = 9.0);
 // The lighter face for the cover's introduction.
 QFont lightFont(double pointSize = 9.0);
 
-// Font, icon, icon theme, Qt's Chinese texts and the screen-reader views for
-// the whole application; called once after the QApplication exists.
+// Font, icon, icon theme and Qt's Chinese texts for the whole application;
+// called once after the QApplication exists.
 void applyApplicationLook();
 // False where the translations are not installed: Qt's texts stay English.
 bool installChineseTranslations();

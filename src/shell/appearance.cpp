@@ -1,6 +1,4 @@
-#include "app/appearance.h"
-
-#include "app/accessibility.h"
+#include "shell/appearance.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -62,7 +60,6 @@ bool installChineseTranslations()
 void applyApplicationLook()
 {
     installChineseTranslations();
-    Accessibility::install();
     QApplication::setWindowIcon(appIcon());
     QApplication::setFont(uiFont(9));
     // Outside a desktop session no theme is set; file icons still come from
