@@ -3,8 +3,14 @@
 
 #include <QHash>
 #include <QString>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
+
+class FolderReadAhead;
+class FactReadAhead;
 
 // What the walk needs from the window that runs it. The walk reads the two
 // flags afresh at every check, so the user can change them between folders.
@@ -20,9 +26,13 @@ public:
 
 // Walks the folder tree depth-first and records the names of the candidate
 // files of a search in SearchState::Finds. Links to folders are not descended into.
+// Where folder reads keep the walk waiting, worker threads list the next
+// folders ahead of it (read_ahead.h); the walk still takes them one by one in
+// its own order, on its own thread.
 class FolderWalk {
 public:
     FolderWalk(SearchState &state, WalkHost &host);
+    ~FolderWalk();
 
     // The walk alone: names only, no file's facts read.
     void walk(const QString &folder);
@@ -51,10 +61,42 @@ public:
     };
     static bool 能否枚举(const Listing &listing) { return listing.subfoldersEnumerable; }
 
-private:
     enum class Read { Missing, Unreadable, Done };
-    Read readFolder(const QString &folder, Listing &listing);
-    void collect(const QString &folder, Listing &listing);
+    // One folder's entries by the system calls alone; safe on any thread.
+    static Read readFolder(const QString &folder, Listing &listing);
+
+    // For tests. read stands in for readFolder on whichever thread reads the
+    // folder (it may call readFolder and change what it says); beforeUse runs
+    // on the walk's thread once a folder's listing is at hand, before the walk
+    // uses it, and may call settle to let the read-ahead read all it may.
+    struct Seam {
+        std::function<Read(const QString &folder, Listing &listing)> read;
+        std::function<void(const QString &folder, const std::function<void()> &settle)> beforeUse;
+    };
+    static Seam &seam();
+    // How the last walk's read-ahead went: folders found ready, folders
+    // waited for, and times the walk asked for a folder out of line.
+    struct ReadAheadCounts {
+        bool used = false;
+        int ready = 0;
+        int waited = 0;
+        int restarts = 0;
+    };
+    ReadAheadCounts readAheadCounts() const { return m_counts; }
+
+private:
+    struct Frame {
+        const QString *folder;
+        std::shared_ptr<const Listing> listing;
+        size_t at;
+        int depth;
+    };
+    void visit(const QString &folder, int depth);
+    Read obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing, std::shared_ptr<bool> &descent);
+    void startReadAhead();
+    void queueAboveForReadAhead();
+    void finishReadAhead();
+    void collect(const QString &folder, const Listing &listing);
     bool isCandidate(const Listing &listing, const Entry &e) const;
     void preparePattern();
     // The screen shows the latest status and bar value; writing them once per
@@ -78,6 +120,11 @@ private:
     int m_progressMax = 100;
     int m_progressValue = 0;
     bool m_progressDirty = false;
+
+    std::unique_ptr<FolderReadAhead> m_ahead;
+    std::vector<Frame> m_frames; // the folders whose subfolders the walk is going through
+    std::chrono::microseconds m_waited{0};
+    ReadAheadCounts m_counts;
 };
 
 // Reads the facts of the names a walk recorded that a filter lets through,
@@ -96,8 +143,10 @@ public:
     bool read(std::vector<FoundFile> &out, const std::function<bool()> &enough = {});
 
 private:
+    bool readInLine(std::vector<FoundFile> &out, const std::function<bool()> &enough);
+    void addFound(std::vector<FoundFile> &out, const QString &folder, const char *name, qint64 size, qint64 mtime);
     void closeFolder();
-    const QString &typeNameFor(const QString &extension);
+    QString typeNameFor(const QString &extension);
     const QString &extensionFor(QStringView extension);
 
     const WalkFinds &m_finds;
@@ -106,5 +155,9 @@ private:
     quint32 m_at = 0; // within the run's block
     int m_dirFd = -1; // the current run's folder, opened at its first accepted name
     bool m_dirTried = false;
+    // The reader's own, on the thread that calls read: workers only stat.
     std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
+    std::unique_ptr<FactReadAhead> m_ahead; // once stat calls keep the reader waiting
+    std::chrono::microseconds m_waited{0};
+    bool m_typeLookedUp = false; // a type name was looked up since the last measure: it may read from disk
 };

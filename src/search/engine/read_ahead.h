@@ -1,0 +1,157 @@
+#pragma once
+#include "search/engine/folder_walk.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// How far a walk reads ahead of itself where the disk makes it wait. Worker
+// threads only wait on the disk or the network: they call the file system and
+// touch nothing else of the program.
+struct ReadAheadSettings {
+    enum class When { Auto, Never, Always };
+    When when = When::Auto;
+    // Reads in flight at once. A slow mount answers requests side by side, so
+    // more threads than cores pay off; past about eight the gain is gone.
+    int threads = 8;
+    // Folders read but not yet used, and the bytes of their names.
+    int folders = 64;
+    size_t bytes = size_t(8) << 20;
+    // Accepted names whose facts are asked for ahead of the row being made.
+    int facts = 1024;
+    // Reading ahead starts once reads have made the walk wait this long.
+    std::chrono::microseconds waitedBeforeStart{2000};
+};
+ReadAheadSettings &readAheadSettings();
+
+// Tells reads that had to wait for the disk from reads the cache answered:
+// only a read that put the thread to sleep (a voluntary context switch)
+// counts, so a warm read preempted on a busy machine does not.
+class WaitMeter {
+public:
+    void start();
+    // Adds the time since start when the thread slept meanwhile.
+    void stop();
+    std::chrono::microseconds waited() const { return m_waited; }
+
+private:
+    std::chrono::steady_clock::time_point m_start;
+    long m_switches = 0;
+    std::chrono::microseconds m_waited{0};
+};
+
+// Lists folders on worker threads in the order a depth-first walk will ask
+// for them, up to a bounded number of folders and bytes ahead of the walk.
+// The walk takes each listing as it was read. Only the walk's thread calls
+// the public functions.
+class FolderReadAhead {
+public:
+    using Listing = FolderWalk::Listing;
+    using Read = FolderWalk::Read;
+    using Reader = std::function<Read(const QString &folder, Listing &listing)>;
+    using Turn = std::function<void()>;
+    // Whether the walk went below a folder, shared by that folder's subfolders.
+    using Descent = std::shared_ptr<bool>;
+
+    struct Taken {
+        Read read = Read::Missing;
+        std::shared_ptr<const Listing> listing;
+        Descent descent;
+    };
+    struct Stats {
+        int readAhead = 0; // folders ready before the walk asked for them
+        int waited = 0;    // folders the walk had to wait for
+        int restarts = 0;  // the walk asked for a folder not next in line
+    };
+
+    // descending: whether the walk goes below the folders it takes, for now.
+    FolderReadAhead(Reader reader, const ReadAheadSettings &settings, bool descending);
+    ~FolderReadAhead();
+    FolderReadAhead(const FolderReadAhead &) = delete;
+    FolderReadAhead &operator=(const FolderReadAhead &) = delete;
+
+    // What the walk will ask for, in its order: a single folder, or the
+    // subfolders of a listing from entry `from` on.
+    void queueFolder(const QString &folder, int depth);
+    void queueSubfolders(const QString &folder, std::shared_ptr<const Listing> listing, size_t from, int depth,
+                         Descent descent);
+    // The listing of the next folder; waits for it, taking turns.
+    Taken take(const QString &folder, int depth, const Turn &turn);
+    // The walk's choice after taking a folder at depth: go below it or not.
+    void descend(const Taken &taken);
+    void skipBelow(int depth);
+    // Until nothing more may be read for now (for tests).
+    void settle();
+    // Drops what is left and joins every worker once its current call has
+    // returned, taking turns while it waits. A call stuck on a dead mount
+    // cannot be cut short, so neither can this wait.
+    void finish(const Turn &turn);
+    Stats stats() const;
+
+private:
+    struct Item;
+    using Items = std::list<std::shared_ptr<Item>>;
+    void work();
+    Items::iterator pick();
+    bool expand(Items::iterator &marker);
+    void drop(Items::iterator it);
+    void waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done, const Turn &turn);
+
+    Reader m_reader;
+    ReadAheadSettings m_settings;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_work;    // workers: something may be read
+    std::condition_variable m_changed; // the walk: a read ended
+    Items m_items;                     // folders in the walk's order; the front is the next it takes
+    int m_held = 0;                    // listings read or being read, not yet taken
+    size_t m_heldBytes = 0;
+    int m_busy = 0;                    // workers inside a read
+    bool m_speculate;                  // the walk went below the last folder it took
+    bool m_stopping = false;
+    Stats m_stats;
+    std::vector<std::thread> m_threads;
+};
+
+// The facts (size, time) of the names a walk accepted, stat'ed by worker
+// threads a bounded number of names ahead, handed out in the walk's order.
+class FactReadAhead {
+public:
+    struct Fact {
+        size_t run = 0;
+        const char *name = nullptr;
+        bool done = false;
+        bool found = false; // a regular file was there
+        qint64 size = 0;
+        qint64 mtime = 0;
+    };
+    FactReadAhead(const WalkFinds &finds, const ReadAheadSettings &settings);
+    ~FactReadAhead(); // joins the workers once their current call returns
+    FactReadAhead(const FactReadAhead &) = delete;
+    FactReadAhead &operator=(const FactReadAhead &) = delete;
+
+    bool full() const;
+    // Queues the next accepted name (of run, in the walk's order).
+    void add(size_t run, const char *name);
+    bool empty() const;
+    // Waits at most `wait` for the oldest name's facts; true and the facts
+    // when they are in.
+    bool next(Fact &out, std::chrono::milliseconds wait);
+
+private:
+    void work();
+
+    const WalkFinds &m_finds;
+    ReadAheadSettings m_settings;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_work, m_done;
+    std::list<Fact> m_facts;          // in the walk's order
+    std::list<Fact>::iterator m_next; // the first not yet handed to a worker
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
+};
