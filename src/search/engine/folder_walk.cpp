@@ -157,7 +157,7 @@ void FolderWalk::搜索文件夹(const QString &folder)
 
 void FolderWalk::遍历文件夹(const QString &folder)
 {
-    m_waited = std::chrono::microseconds(0);
+    m_meter = WaitMeter();
     m_counts = ReadAheadCounts();
     visit(folder, 0);
     finishReadAhead();
@@ -216,16 +216,14 @@ FolderWalk::Read FolderWalk::obtain(const QString &folder, int depth, std::share
         descent = std::move(taken.descent);
     } else {
         auto own = std::make_shared<Listing>();
-        WaitMeter meter;
-        meter.start();
+        m_meter.start();
         read = readWithSeam(folder, *own);
-        meter.stop();
-        m_waited += meter.waited();
+        m_meter.stop();
         listing = own;
         descent = std::make_shared<bool>(false);
         // A folder read that waited for the disk is seldom the last: from here
         // on the next folders are read ahead, in the order the walk goes.
-        if (settings.when == ReadAheadSettings::When::Auto && m_waited >= settings.waitedBeforeStart) {
+        if (settings.when == ReadAheadSettings::When::Auto && m_meter.slow(settings)) {
             startReadAhead();
             if (read == Read::Done && 能否枚举(*listing))
                 m_ahead->queueSubfolders(folder, listing, 0, depth + 1, descent);
@@ -373,8 +371,7 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
         return readInLine(out, enough);
     const std::vector<WalkFinds::Run> &runs = m_finds.runs();
     int sinceAsked = 0;
-    WaitMeter meter;
-    meter.start();
+    m_meter.start();
     int measured = 0;
     while (m_run < runs.size()) {
         const WalkFinds::Run &run = runs[m_run];
@@ -386,22 +383,19 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
                 if (enough())
                     return false;
             }
-            if (++measured >= 64) {
-                // A few dozen stat calls at a time are measured: the clock
-                // would cost more than a cached call. Where they waited for
-                // the disk, the rest are read ahead by worker threads.
-                meter.stop();
-                if (!m_typeLookedUp)
-                    m_waited += meter.waited();
-                m_typeLookedUp = false;
+            if (++measured >= 16) {
+                // A few stat calls at a time are measured: the clock would
+                // cost more than a cached call. Where they waited for the
+                // disk, the rest are read ahead by worker threads.
+                m_meter.stop(m_typeLookups);
+                m_typeLookups = std::chrono::microseconds(0);
                 measured = 0;
-                if (settings.when == ReadAheadSettings::When::Auto && m_waited >= settings.waitedBeforeStart) {
+                if (settings.when == ReadAheadSettings::When::Auto && m_meter.slow(settings)) {
                     closeFolder();
                     m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
                     return readInLine(out, enough);
                 }
-                meter = WaitMeter();
-                meter.start();
+                m_meter.start();
             }
             const char *name = block + m_at;
             const size_t length = std::strlen(name);
@@ -516,11 +510,13 @@ QString FoundReader::typeNameFor(const QString &extension)
     auto it = types.names.constFind(extension);
     if (it != types.names.constEnd())
         return *it;
-    m_typeLookedUp = true;
-    // By name only: no file is opened to guess its type.
+    // By name only: no file is opened to guess its type. The first look loads
+    // the database, which is not the wait on stat calls that is measured.
+    const auto start = std::chrono::steady_clock::now();
     static const QMimeDatabase db;
     const QString comment =
         db.mimeTypeForFile(QStringLiteral("a.") + extension, QMimeDatabase::MatchExtension).comment();
+    m_typeLookups += std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     return *types.names.insert(extension, comment);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "search/engine/found_file.h"
+#include "search/engine/wait_meter.h"
 
 #include <QHash>
 #include <QString>
@@ -123,7 +124,7 @@ private:
 
     std::unique_ptr<FolderReadAhead> m_ahead;
     std::vector<Frame> m_frames; // the folders whose subfolders the walk is going through
-    std::chrono::microseconds m_waited{0};
+    WaitMeter m_meter; // of the folders read one by one
     ReadAheadCounts m_counts;
 };
 
@@ -158,6 +159,6 @@ private:
     // The reader's own, on the thread that calls read: workers only stat.
     std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
     std::unique_ptr<FactReadAhead> m_ahead; // once stat calls keep the reader waiting
-    std::chrono::microseconds m_waited{0};
-    bool m_typeLookedUp = false; // a type name was looked up since the last measure: it may read from disk
+    WaitMeter m_meter; // of a few stat calls at a time
+    std::chrono::microseconds m_typeLookups{0}; // type names looked up since the last measure
 };

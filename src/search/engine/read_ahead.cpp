@@ -3,29 +3,22 @@
 #include "shell/engine/file_system.h"
 
 #include <algorithm>
+#include <iterator>
 
 #ifdef Q_OS_WIN
 #include <QFileInfo>
 #else
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-long voluntarySwitches()
+size_t bytesOf(const FolderWalk::Listing &l)
 {
-#if defined(Q_OS_WIN) || !defined(RUSAGE_THREAD)
-    return 0;
-#else
-    struct rusage u;
-    return ::getrusage(RUSAGE_THREAD, &u) == 0 ? u.ru_nvcsw : 0;
-#endif
+    return sizeof l + l.names.size() + l.entries.size() * sizeof(FolderWalk::Entry);
 }
-
-size_t bytesOf(const FolderWalk::Listing &l) { return l.names.size() + l.entries.size() * sizeof(FolderWalk::Entry); }
 
 // The next subfolder entry from `from` on, or the listing's end.
 size_t nextFolder(const FolderWalk::Listing &l, size_t from)
@@ -38,31 +31,6 @@ size_t nextFolder(const FolderWalk::Listing &l, size_t from)
 constexpr auto Slice = std::chrono::milliseconds(10);
 
 } // namespace
-
-ReadAheadSettings &readAheadSettings()
-{
-    static ReadAheadSettings settings;
-    return settings;
-}
-
-void WaitMeter::start()
-{
-    m_switches = voluntarySwitches();
-    m_start = std::chrono::steady_clock::now();
-}
-
-void WaitMeter::stop()
-{
-    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start);
-#if defined(Q_OS_WIN) || !defined(RUSAGE_THREAD)
-    // No count of sleeps here: only a read far slower than a cached one counts.
-    if (took >= std::chrono::microseconds(500))
-        m_waited += took;
-#else
-    if (voluntarySwitches() != m_switches)
-        m_waited += took;
-#endif
-}
 
 // A folder to read, or a marker standing for the subfolders of a listing
 // that are not yet in line: they are put in line one by one as the line
@@ -174,20 +142,28 @@ void FolderReadAhead::work()
     while (!m_stopping) {
         const auto it = pick();
         if (it == m_items.end()) {
+            ++m_idle;
             m_work.wait(lock);
+            --m_idle;
             continue;
         }
         const std::shared_ptr<Item> item = *it;
         item->state = Item::State::Reading;
         ++m_held;
         ++m_busy;
+        // One wakes the next while there may be more to read: waking them all
+        // at every change would cost more switches than the reads on a
+        // two-core machine.
+        if (m_idle > 0 && m_held < m_settings.folders)
+            m_work.notify_one();
         lock.unlock();
         auto listing = std::make_shared<Listing>();
         const Read read = m_reader(item->path, *listing);
         lock.lock();
         --m_busy;
         if (item->dropped) {
-            m_changed.notify_all();
+            if (m_busy == 0)
+                m_changed.notify_all();
             continue; // its place already went back
         }
         item->state = Item::State::Ready;
@@ -202,9 +178,10 @@ void FolderReadAhead::work()
             marker->descent = item->own;
             marker->parent = listing;
             marker->self = m_items.insert(std::next(item->self), marker);
-            m_work.notify_all();
+            m_work.notify_one();
         }
-        m_changed.notify_all();
+        if (item->wanted || m_busy == 0)
+            m_changed.notify_all();
     }
     m_changed.notify_all();
 }
@@ -254,14 +231,14 @@ FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, c
     } else {
         ++m_stats.waited;
         item->wanted = true;
-        m_work.notify_all();
+        m_work.notify_one();
         waitTurning(lock, [&] { return item->state == Item::State::Ready; }, turn);
     }
     Taken taken{item->read, item->listing, item->own};
     --m_held;
     m_heldBytes -= bytesOf(*item->listing);
     m_items.erase(item->self);
-    m_work.notify_all();
+    m_work.notify_one();
     return taken;
 }
 
@@ -269,8 +246,9 @@ void FolderReadAhead::descend(const Taken &taken)
 {
     std::lock_guard lock(m_mutex);
     *taken.descent = true;
+    if (!m_speculate)
+        m_work.notify_all();
     m_speculate = true;
-    m_work.notify_all();
 }
 
 void FolderReadAhead::skipBelow(int depth)

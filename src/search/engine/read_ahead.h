@@ -1,5 +1,6 @@
 #pragma once
 #include "search/engine/folder_walk.h"
+#include "search/engine/wait_meter.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -10,41 +11,6 @@
 #include <mutex>
 #include <thread>
 #include <vector>
-
-// How far a walk reads ahead of itself where the disk makes it wait. Worker
-// threads only wait on the disk or the network: they call the file system and
-// touch nothing else of the program.
-struct ReadAheadSettings {
-    enum class When { Auto, Never, Always };
-    When when = When::Auto;
-    // Reads in flight at once. A slow mount answers requests side by side, so
-    // more threads than cores pay off; past about eight the gain is gone.
-    int threads = 8;
-    // Folders read but not yet used, and the bytes of their names.
-    int folders = 64;
-    size_t bytes = size_t(8) << 20;
-    // Accepted names whose facts are asked for ahead of the row being made.
-    int facts = 1024;
-    // Reading ahead starts once reads have made the walk wait this long.
-    std::chrono::microseconds waitedBeforeStart{2000};
-};
-ReadAheadSettings &readAheadSettings();
-
-// Tells reads that had to wait for the disk from reads the cache answered:
-// only a read that put the thread to sleep (a voluntary context switch)
-// counts, so a warm read preempted on a busy machine does not.
-class WaitMeter {
-public:
-    void start();
-    // Adds the time since start when the thread slept meanwhile.
-    void stop();
-    std::chrono::microseconds waited() const { return m_waited; }
-
-private:
-    std::chrono::steady_clock::time_point m_start;
-    long m_switches = 0;
-    std::chrono::microseconds m_waited{0};
-};
 
 // Lists folders on worker threads in the order a depth-first walk will ask
 // for them, up to a bounded number of folders and bytes ahead of the walk.
@@ -112,6 +78,7 @@ private:
     int m_held = 0;                    // listings read or being read, not yet taken
     size_t m_heldBytes = 0;
     int m_busy = 0;                    // workers inside a read
+    int m_idle = 0;                    // workers waiting for something to read
     bool m_speculate;                  // the walk went below the last folder it took
     bool m_stopping = false;
     Stats m_stats;

@@ -1,0 +1,60 @@
+#include "search/engine/wait_meter.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <iterator>
+
+#ifndef Q_OS_WIN
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+long voluntarySwitches()
+{
+#if defined(Q_OS_WIN) || !defined(RUSAGE_THREAD)
+    return 0;
+#else
+    struct rusage u;
+    return ::getrusage(RUSAGE_THREAD, &u) == 0 ? u.ru_nvcsw : 0;
+#endif
+}
+
+} // namespace
+
+ReadAheadSettings &readAheadSettings()
+{
+    static ReadAheadSettings settings;
+    return settings;
+}
+
+void WaitMeter::start()
+{
+    m_switches = voluntarySwitches();
+    m_start = std::chrono::steady_clock::now();
+}
+
+void WaitMeter::stop(std::chrono::microseconds elsewhere)
+{
+    auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start) - elsewhere;
+#if defined(Q_OS_WIN) || !defined(RUSAGE_THREAD)
+    // No count of sleeps here: only a read far slower than a cached one counts.
+    const bool slept = took >= std::chrono::microseconds(300);
+#else
+    const bool slept = voluntarySwitches() != m_switches;
+#endif
+    m_recent[m_next] = slept ? std::max(took, std::chrono::microseconds(0)) : std::chrono::microseconds(0);
+    m_next = (m_next + 1) % std::size(m_recent);
+}
+
+bool WaitMeter::slow(const ReadAheadSettings &settings) const
+{
+    int waits = 0;
+    std::chrono::microseconds waited{0};
+    for (const auto w : m_recent) {
+        // A sleep shorter than this is a lock handed over, not the disk.
+        waits += w >= std::chrono::microseconds(50) ? 1 : 0;
+        waited += w;
+    }
+    return waits >= settings.waitsBeforeStart && waited >= settings.waitedBeforeStart;
+}
