@@ -299,6 +299,7 @@ FactReadAhead::~FactReadAhead()
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
+        m_cancel = true;
         m_work.notify_all();
     }
     for (std::thread &t : m_threads)
@@ -366,6 +367,8 @@ void FactReadAhead::work()
 #else
         const int dir = ::open(EncodeFileName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         for (Fact *f : batch) {
+            if (m_cancel.load(std::memory_order_relaxed))
+                break; // nobody waits for the rest
             struct stat st;
             f->found = dir >= 0 && ::fstatat(dir, f->name, &st, 0) == 0 && S_ISREG(st.st_mode);
             if (f->found) {

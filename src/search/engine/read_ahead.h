@@ -2,6 +2,7 @@
 #include "search/engine/folder_walk.h"
 #include "search/engine/wait_meter.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -98,7 +99,9 @@ public:
         qint64 mtime = 0;
     };
     FactReadAhead(const WalkFinds &finds, const ReadAheadSettings &settings);
-    ~FactReadAhead(); // joins the workers once their current call returns
+    // Joins the workers once their current stat call returns; like the walk's
+    // read-ahead, it cannot cut short a call stuck on a dead mount.
+    ~FactReadAhead();
     FactReadAhead(const FactReadAhead &) = delete;
     FactReadAhead &operator=(const FactReadAhead &) = delete;
 
@@ -120,5 +123,6 @@ private:
     std::list<Fact> m_facts;          // in the walk's order
     std::list<Fact>::iterator m_next; // the first not yet handed to a worker
     bool m_stopping = false;
+    std::atomic<bool> m_cancel{false}; // read between stat calls, without the lock
     std::vector<std::thread> m_threads;
 };
