@@ -290,6 +290,33 @@ TEST(ReadAhead, StartsOnlyWhenFolderReadsKeepWaiting)
     }
 }
 
+// So do the facts of the found files, a few dozen names at a time.
+TEST(ReadAhead, FactsAreReadAheadOnlyWhenStatCallsKeepWaiting)
+{
+    for (const bool slow : {false, true}) {
+        SCOPED_TRACE(slow);
+        Tuning tuning(When::Auto);
+        TempTree t;
+        for (int i = 0; i < 300; ++i)
+            t.file(QStringLiteral("f%1").arg(i));
+        FakeHost host;
+        SearchState s;
+        s.SearchPattern = SearchPatternFor(QString());
+        FolderWalk(s, host).walk(t.root());
+        const std::thread::id reader = std::this_thread::get_id();
+        std::atomic<int> onReader{0};
+        FolderWalk::seam().beforeFacts = [&](const char *) {
+            if (slow)
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            onReader += std::this_thread::get_id() == reader;
+        };
+        std::vector<FoundFile> out;
+        EXPECT_TRUE(FoundReader(s.Finds, {}).read(out));
+        EXPECT_EQ(out.size(), 300u);
+        EXPECT_EQ(onReader.load(), slow ? 32 * readAheadSettings().waitsBeforeStart : 300);
+    }
+}
+
 // The folder the walk waits for is read even while other listings fill the
 // bounds: here a sibling read alongside its parent holds the one byte allowed.
 TEST(ReadAhead, TheFolderTheWalkWaitsForIsReadWhateverTheBounds)

@@ -383,11 +383,11 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
                 if (enough())
                     return false;
             }
-            if (++measured >= 16) {
+            if (measured == 32) {
                 // A few stat calls at a time are measured: the clock would
                 // cost more than a cached call. Where they waited for the
                 // disk, the rest are read ahead by worker threads.
-                m_meter.stop(m_typeLookups);
+                m_meter.stop(m_typeLookups, true);
                 m_typeLookups = std::chrono::microseconds(0);
                 measured = 0;
                 if (settings.when == ReadAheadSettings::When::Auto && m_meter.slow(settings)) {
@@ -395,7 +395,6 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
                     m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
                     return readInLine(out, enough);
                 }
-                m_meter.start();
             }
             const char *name = block + m_at;
             const size_t length = std::strlen(name);
@@ -405,6 +404,9 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
             qint64 size = 0;
             std::time_t mtime = 0;
             bool facts = false;
+            ++measured;
+            if (FolderWalk::seam().beforeFacts)
+                FolderWalk::seam().beforeFacts(name);
 #ifdef Q_OS_WIN
             const QFileInfo fi(JoinPath(run.folder, DecodeFileName(name, static_cast<qsizetype>(length))));
             facts = fi.isFile();

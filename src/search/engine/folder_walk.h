@@ -69,10 +69,13 @@ public:
     // For tests. read stands in for readFolder on whichever thread reads the
     // folder (it may call readFolder and change what it says); beforeUse runs
     // on the walk's thread once a folder's listing is at hand, before the walk
-    // uses it, and may call settle to let the read-ahead read all it may.
+    // uses it, and may call settle to let the read-ahead read all it may;
+    // beforeFacts runs before a found file's facts are read, on the thread
+    // that reads them.
     struct Seam {
         std::function<Read(const QString &folder, Listing &listing)> read;
         std::function<void(const QString &folder, const std::function<void()> &settle)> beforeUse;
+        std::function<void(const char *name)> beforeFacts;
     };
     static Seam &seam();
     // How the last walk's read-ahead went: folders found ready, folders

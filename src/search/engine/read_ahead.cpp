@@ -359,6 +359,8 @@ void FactReadAhead::work()
         lock.unlock();
 #ifdef Q_OS_WIN
         for (Fact *f : batch) {
+            if (FolderWalk::seam().beforeFacts)
+                FolderWalk::seam().beforeFacts(f->name);
             const QFileInfo fi(JoinPath(folder, DecodeFileName(f->name, static_cast<qsizetype>(std::strlen(f->name)))));
             f->found = fi.isFile();
             f->size = fi.size();
@@ -369,6 +371,8 @@ void FactReadAhead::work()
         for (Fact *f : batch) {
             if (m_cancel.load(std::memory_order_relaxed))
                 break; // nobody waits for the rest
+            if (FolderWalk::seam().beforeFacts)
+                FolderWalk::seam().beforeFacts(f->name);
             struct stat st;
             f->found = dir >= 0 && ::fstatat(dir, f->name, &st, 0) == 0 && S_ISREG(st.st_mode);
             if (f->found) {

@@ -34,15 +34,21 @@ void WaitMeter::start()
     m_start = std::chrono::steady_clock::now();
 }
 
-void WaitMeter::stop(std::chrono::microseconds elsewhere)
+void WaitMeter::stop(std::chrono::microseconds elsewhere, bool restart)
 {
-    auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start) - elsewhere;
+    const auto now = std::chrono::steady_clock::now();
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(now - m_start) - elsewhere;
+    const long switches = voluntarySwitches();
 #if defined(Q_OS_WIN) || !defined(RUSAGE_THREAD)
     // No count of sleeps here: only a read far slower than a cached one counts.
     const bool slept = took >= std::chrono::microseconds(300);
 #else
-    const bool slept = voluntarySwitches() != m_switches;
+    const bool slept = switches != m_switches;
 #endif
+    if (restart) {
+        m_start = now;
+        m_switches = switches;
+    }
     m_recent[m_next] = slept ? std::max(took, std::chrono::microseconds(0)) : std::chrono::microseconds(0);
     m_next = (m_next + 1) % std::size(m_recent);
 }

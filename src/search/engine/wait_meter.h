@@ -31,7 +31,8 @@ class WaitMeter {
 public:
     void start();
     // Ends one read; `elsewhere` is time known to be spent on other things.
-    void stop(std::chrono::microseconds elsewhere = {});
+    // restart starts the next read at once, without asking the clocks again.
+    void stop(std::chrono::microseconds elsewhere = {}, bool restart = false);
     bool slow(const ReadAheadSettings &settings) const;
 
 private:
