@@ -208,6 +208,11 @@ FolderWalk::Read FolderWalk::obtain(const QString &folder, int depth, std::share
         m_ahead->queueFolder(folder, depth);
         queueAboveForReadAhead();
     }
+    // Back to reading one by one where the read-ahead found the cache warm.
+    if (m_ahead && settings.when == ReadAheadSettings::When::Auto && m_ahead->cached()) {
+        finishReadAhead();
+        m_meter = WaitMeter();
+    }
     Read read;
     if (m_ahead) {
         FolderReadAhead::Taken taken = m_ahead->take(folder, depth, [this] { flushAndLetEventsRun(); });
@@ -259,9 +264,9 @@ void FolderWalk::finishReadAhead()
         return;
     m_ahead->finish([this] { flushAndLetEventsRun(); });
     const FolderReadAhead::Stats stats = m_ahead->stats();
-    m_counts.ready = stats.readAhead;
-    m_counts.waited = stats.waited;
-    m_counts.restarts = stats.restarts;
+    m_counts.ready += stats.readAhead;
+    m_counts.waited += stats.waited;
+    m_counts.restarts += stats.restarts;
     m_ahead.reset();
 }
 

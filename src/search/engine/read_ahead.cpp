@@ -138,6 +138,7 @@ FolderReadAhead::Items::iterator FolderReadAhead::pick()
 
 void FolderReadAhead::work()
 {
+    WaitMeter meter;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         const auto it = pick();
@@ -158,9 +159,12 @@ void FolderReadAhead::work()
             m_work.notify_one();
         lock.unlock();
         auto listing = std::make_shared<Listing>();
+        meter.start();
         const Read read = m_reader(item->path, *listing);
+        meter.stop();
         lock.lock();
         --m_busy;
+        m_waits[m_reads++ % std::size(m_waits)] = meter.waited();
         if (item->dropped) {
             if (m_busy == 0)
                 m_changed.notify_all();
@@ -278,6 +282,13 @@ void FolderReadAhead::finish(const Turn &turn)
     for (std::thread &t : m_threads)
         t.join();
     m_threads.clear();
+}
+
+bool FolderReadAhead::cached() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_reads >= static_cast<int>(std::size(m_waits))
+        && std::count(std::begin(m_waits), std::end(m_waits), true) < m_settings.waitsBeforeStart;
 }
 
 FolderReadAhead::Stats FolderReadAhead::stats() const

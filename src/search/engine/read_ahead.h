@@ -55,6 +55,9 @@ public:
     void skipBelow(int depth);
     // Until nothing more may be read for now (for tests).
     void settle();
+    // Whether the last reads hardly ever waited for the disk: reading ahead
+    // then costs the walk more than it saves.
+    bool cached() const;
     // Drops what is left and joins every worker once its current call has
     // returned, taking turns while it waits. A call stuck on a dead mount
     // cannot be cut short, so neither can this wait.
@@ -83,6 +86,8 @@ private:
     bool m_speculate;                  // the walk went below the last folder it took
     bool m_stopping = false;
     Stats m_stats;
+    bool m_waits[64] = {}; // of the last reads, whether each waited
+    int m_reads = 0;
     std::vector<std::thread> m_threads;
 };
 

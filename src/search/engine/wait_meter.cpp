@@ -53,6 +53,11 @@ void WaitMeter::stop(std::chrono::microseconds elsewhere, bool restart)
     m_next = (m_next + 1) % std::size(m_recent);
 }
 
+bool WaitMeter::waited() const
+{
+    return m_recent[(m_next + std::size(m_recent) - 1) % std::size(m_recent)] >= std::chrono::microseconds(50);
+}
+
 bool WaitMeter::slow(const ReadAheadSettings &settings) const
 {
     int waits = 0;

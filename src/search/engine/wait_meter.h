@@ -34,6 +34,8 @@ public:
     // restart starts the next read at once, without asking the clocks again.
     void stop(std::chrono::microseconds elsewhere = {}, bool restart = false);
     bool slow(const ReadAheadSettings &settings) const;
+    // Whether the last read waited.
+    bool waited() const;
 
 private:
     std::chrono::steady_clock::time_point m_start;
