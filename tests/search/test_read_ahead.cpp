@@ -27,7 +27,12 @@ struct Tuning {
     ReadAheadSettings saved = readAheadSettings();
     Tuning(When when, int threads = 3, int folders = 64, int facts = 64, size_t bytes = size_t(8) << 20)
     {
-        readAheadSettings() = ReadAheadSettings{when, threads, folders, bytes, facts, saved.waitsBeforeStart, saved.waitedBeforeStart};
+        ReadAheadSettings &s = readAheadSettings();
+        s.when = when;
+        s.threads = threads;
+        s.folders = folders;
+        s.facts = facts;
+        s.bytes = bytes;
     }
     ~Tuning()
     {
@@ -314,6 +319,46 @@ TEST(ReadAhead, FactsAreReadAheadOnlyWhenStatCallsKeepWaiting)
         EXPECT_TRUE(FoundReader(s.Finds, {}).read(out));
         EXPECT_EQ(out.size(), 300u);
         EXPECT_EQ(onReader.load(), slow ? 32 * readAheadSettings().waitsBeforeStart : 300);
+    }
+}
+
+// Reads go side by side on all workers only where each waits long (a network
+// mount); where they are quick, more at once only queue up on the disk.
+TEST(ReadAhead, ManyReadsAtOnceOnlyWhereEachWaitsLong)
+{
+    // One folder ahead at most: the walk waits often, and a worker out of the
+    // lanes must not swallow the wake-up meant for one in them.
+    for (const auto &[delayMs, ahead] : {std::pair{0, 1}, std::pair{3, 64}}) {
+        SCOPED_TRACE(delayMs);
+        Tuning tuning(When::Always, 8, ahead);
+        readAheadSettings().fewThreads = 2;
+        TempTree t;
+        for (int i = 0; i < 40; ++i)
+            t.file(QStringLiteral("d%1/f.txt").arg(i));
+        std::mutex m;
+        int inFlight = 0, most = 0;
+        FolderWalk::seam().read = [&](const QString &folder, Listing &listing) {
+            {
+                std::lock_guard g(m);
+                most = std::max(most, ++inFlight);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            const Read read = FolderWalk::readFolder(folder, listing);
+            std::lock_guard g(m);
+            --inFlight;
+            return read;
+        };
+        FakeHost host;
+        host.subfolders = true;
+        watchdog(host);
+        SearchState s;
+        s.SearchPattern = SearchPatternFor(QString());
+        FolderWalk(s, host).walk(t.root());
+        EXPECT_EQ(s.Finds.size(), 40u);
+        if (delayMs > 0)
+            EXPECT_GT(most, 2);
+        else
+            EXPECT_LE(most, 2);
     }
 }
 

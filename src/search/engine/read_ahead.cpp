@@ -59,8 +59,9 @@ FolderReadAhead::FolderReadAhead(Reader reader, const ReadAheadSettings &setting
 {
     m_settings.threads = std::max(1, m_settings.threads);
     m_settings.folders = std::max(1, m_settings.folders);
+    m_lanes = m_took.lanes(m_settings);
     for (int i = 0; i < m_settings.threads; ++i)
-        m_threads.emplace_back([this] { work(); });
+        m_threads.emplace_back([this, i] { work(i); });
 }
 
 FolderReadAhead::~FolderReadAhead() { finish({}); }
@@ -136,11 +137,17 @@ FolderReadAhead::Items::iterator FolderReadAhead::pick()
     return m_items.end();
 }
 
-void FolderReadAhead::work()
+void FolderReadAhead::work(int lane)
 {
     WaitMeter meter;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
+        if (lane >= m_lanes) {
+            // Out of the lanes for now: a wake-up meant for a reader goes on.
+            m_work.notify_one();
+            m_parked.wait(lock);
+            continue;
+        }
         const auto it = pick();
         if (it == m_items.end()) {
             ++m_idle;
@@ -159,12 +166,20 @@ void FolderReadAhead::work()
             m_work.notify_one();
         lock.unlock();
         auto listing = std::make_shared<Listing>();
+        const auto start = std::chrono::steady_clock::now();
         meter.start();
         const Read read = m_reader(item->path, *listing);
         meter.stop();
+        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         lock.lock();
         --m_busy;
         m_waits[m_reads++ % std::size(m_waits)] = meter.waited();
+        m_took.add(took / 4);
+        if (const int lanes = m_took.lanes(m_settings); lanes != m_lanes) {
+            if (lanes > m_lanes)
+                m_parked.notify_all();
+            m_lanes = lanes;
+        }
         if (item->dropped) {
             if (m_busy == 0)
                 m_changed.notify_all();
@@ -277,6 +292,7 @@ void FolderReadAhead::finish(const Turn &turn)
     while (!m_items.empty())
         drop(m_items.begin());
     m_work.notify_all();
+    m_parked.notify_all();
     waitTurning(lock, [&] { return m_busy == 0; }, turn);
     lock.unlock();
     for (std::thread &t : m_threads)
@@ -301,8 +317,10 @@ FactReadAhead::FactReadAhead(const WalkFinds &finds, const ReadAheadSettings &se
     : m_finds(finds), m_settings(settings), m_next(m_facts.end())
 {
     m_settings.facts = std::max(1, m_settings.facts);
-    for (int i = 0; i < std::max(1, m_settings.threads); ++i)
-        m_threads.emplace_back([this] { work(); });
+    m_settings.threads = std::max(1, m_settings.threads);
+    m_lanes = m_took.lanes(m_settings);
+    for (int i = 0; i < m_settings.threads; ++i)
+        m_threads.emplace_back([this, i] { work(i); });
 }
 
 FactReadAhead::~FactReadAhead()
@@ -312,6 +330,7 @@ FactReadAhead::~FactReadAhead()
         m_stopping = true;
         m_cancel = true;
         m_work.notify_all();
+        m_parked.notify_all();
     }
     for (std::thread &t : m_threads)
         t.join();
@@ -348,7 +367,7 @@ bool FactReadAhead::next(Fact &out, std::chrono::milliseconds wait)
     return true;
 }
 
-void FactReadAhead::work()
+void FactReadAhead::work(int lane)
 {
     // A few names of one folder at a time: the folder is looked up once for
     // them, and the other workers take the next few meanwhile.
@@ -356,6 +375,11 @@ void FactReadAhead::work()
     std::vector<Fact *> batch;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
+        if (lane >= m_lanes) {
+            m_work.notify_one();
+            m_parked.wait(lock);
+            continue;
+        }
         if (m_next == m_facts.end()) {
             m_work.wait(lock);
             continue;
@@ -368,6 +392,7 @@ void FactReadAhead::work()
         }
         const QString folder = m_finds.runs()[run].folder;
         lock.unlock();
+        const auto start = std::chrono::steady_clock::now();
 #ifdef Q_OS_WIN
         for (Fact *f : batch) {
             if (FolderWalk::seam().beforeFacts)
@@ -394,9 +419,17 @@ void FactReadAhead::work()
         if (dir >= 0)
             ::close(dir);
 #endif
+        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         lock.lock();
         for (Fact *f : batch)
             f->done = true;
         m_done.notify_all();
+        // The folder's lookup and each stat are a call.
+        m_took.add(took / static_cast<int>(batch.size() + 1));
+        if (const int lanes = m_took.lanes(m_settings); lanes != m_lanes) {
+            if (lanes > m_lanes)
+                m_parked.notify_all();
+            m_lanes = lanes;
+        }
     }
 }

@@ -67,7 +67,7 @@ public:
 private:
     struct Item;
     using Items = std::list<std::shared_ptr<Item>>;
-    void work();
+    void work(int lane);
     Items::iterator pick();
     bool expand(Items::iterator &marker);
     void drop(Items::iterator it);
@@ -77,6 +77,7 @@ private:
     ReadAheadSettings m_settings;
     mutable std::mutex m_mutex;
     std::condition_variable m_work;    // workers: something may be read
+    std::condition_variable m_parked;  // workers out of the lanes
     std::condition_variable m_changed; // the walk: a read ended
     Items m_items;                     // folders in the walk's order; the front is the next it takes
     int m_held = 0;                    // listings read or being read, not yet taken
@@ -88,6 +89,8 @@ private:
     Stats m_stats;
     bool m_waits[64] = {}; // of the last reads, whether each waited
     int m_reads = 0;
+    ReadLanes m_took;
+    int m_lanes = 1; // workers that may read now
     std::vector<std::thread> m_threads;
 };
 
@@ -119,15 +122,18 @@ public:
     bool next(Fact &out, std::chrono::milliseconds wait);
 
 private:
-    void work();
+    void work(int lane);
 
     const WalkFinds &m_finds;
     ReadAheadSettings m_settings;
     mutable std::mutex m_mutex;
     std::condition_variable m_work, m_done;
+    std::condition_variable m_parked; // workers out of the lanes
     std::list<Fact> m_facts;          // in the walk's order
     std::list<Fact>::iterator m_next; // the first not yet handed to a worker
     bool m_stopping = false;
     std::atomic<bool> m_cancel{false}; // read between stat calls, without the lock
+    ReadLanes m_took;
+    int m_lanes = 1; // workers that may read now
     std::vector<std::thread> m_threads;
 };

@@ -53,6 +53,20 @@ void WaitMeter::stop(std::chrono::microseconds elsewhere, bool restart)
     m_next = (m_next + 1) % std::size(m_recent);
 }
 
+void ReadLanes::add(std::chrono::microseconds perCall) { m_took[m_count++ % std::size(m_took)] = perCall; }
+
+int ReadLanes::lanes(const ReadAheadSettings &settings) const
+{
+    const int few = std::min(settings.fewThreads, settings.threads);
+    if (m_count < 8)
+        return few;
+    std::chrono::microseconds took[std::size(m_took)];
+    const int n = std::min<int>(m_count, std::size(m_took));
+    std::copy(m_took, m_took + n, took);
+    std::nth_element(took, took + n / 2, took + n);
+    return took[n / 2] >= settings.slowCall ? settings.threads : few;
+}
+
 bool WaitMeter::waited() const
 {
     return m_recent[(m_next + std::size(m_recent) - 1) % std::size(m_recent)] >= std::chrono::microseconds(50);

@@ -7,9 +7,13 @@
 struct ReadAheadSettings {
     enum class When { Auto, Never, Always };
     When when = When::Auto;
-    // Reads in flight at once. A slow mount answers requests side by side, so
-    // more threads than cores pay off; past about eight the gain is gone.
-    int threads = 8;
+    // Reads in flight at once: at most `threads`, and `fewThreads` while a call
+    // takes less than `slowCall` (a folder read is counted as four calls). A
+    // network mount answers many requests side by side, so there more threads
+    // than cores pay off; a local disk only queues them up behind one another.
+    int threads = 16;
+    int fewThreads = 4;
+    std::chrono::microseconds slowCall{250};
     // Folders read but not yet used, and the bytes of their names.
     int folders = 64;
     size_t bytes = size_t(8) << 20;
@@ -42,4 +46,15 @@ private:
     long m_switches = 0;
     std::chrono::microseconds m_recent[16] = {};
     size_t m_next = 0;
+};
+
+// How many workers may read at once, from how long their last calls took.
+class ReadLanes {
+public:
+    void add(std::chrono::microseconds perCall);
+    int lanes(const ReadAheadSettings &settings) const;
+
+private:
+    std::chrono::microseconds m_took[32] = {};
+    int m_count = 0;
 };
