@@ -35,11 +35,16 @@ constexpr auto Slice = std::chrono::milliseconds(10);
 // A folder to read, or a marker standing for the subfolders of a listing
 // that are not yet in line: they are put in line one by one as the line
 // reaches them, so a folder of a million subfolders costs no more than a
-// small one.
+// small one. Folders being read, read but not taken, and markers are in the
+// line; the open ones (to read, being read, markers) also in a second line
+// in the same order, so that finding the next to read passes over neither
+// the many listings read ahead nor the folders before them.
 struct FolderReadAhead::Item {
     bool marker = false;
     int depth = 0;
     Descent descent; // the parent's; null for a folder queued on its own
+    Items::iterator self;
+    Items::iterator open; // m_open's end once the folder is read
     // A folder:
     QString path;
     enum class State { Waiting, Reading, Ready } state = State::Waiting;
@@ -48,7 +53,6 @@ struct FolderReadAhead::Item {
     Read read = Read::Missing;
     std::shared_ptr<Listing> listing;
     Descent own = std::make_shared<bool>(false);
-    Items::iterator self;
     // A marker:
     std::shared_ptr<const Listing> parent;
     size_t next = 0;
@@ -66,13 +70,28 @@ FolderReadAhead::FolderReadAhead(Reader reader, const ReadAheadSettings &setting
 
 FolderReadAhead::~FolderReadAhead() { finish({}); }
 
+FolderReadAhead::Items::iterator FolderReadAhead::insert(Items::iterator before, std::shared_ptr<Item> item,
+                                                         Items::iterator openBefore)
+{
+    Item &added = *item;
+    added.open = m_open.insert(openBefore, item);
+    return added.self = m_items.insert(before, std::move(item));
+}
+
+void FolderReadAhead::erase(const Item &item)
+{
+    if (item.open != m_open.end())
+        m_open.erase(item.open);
+    m_items.erase(item.self);
+}
+
 void FolderReadAhead::queueFolder(const QString &folder, int depth)
 {
     std::lock_guard lock(m_mutex);
     auto item = std::make_shared<Item>();
     item->path = folder;
     item->depth = depth;
-    item->self = m_items.insert(m_items.end(), item);
+    insert(m_items.end(), std::move(item), m_open.end());
     m_work.notify_all();
 }
 
@@ -89,27 +108,30 @@ void FolderReadAhead::queueSubfolders(const QString &folder, std::shared_ptr<con
     item->descent = std::move(descent);
     item->parent = std::move(listing);
     item->next = from;
-    item->self = m_items.insert(m_items.end(), item);
+    insert(m_items.end(), std::move(item), m_open.end());
     m_work.notify_all();
 }
 
-bool FolderReadAhead::expand(Items::iterator &it)
+// it points at a marker in either line; it is left on the folder put in line
+// before the marker, or past the marker when it had none left.
+bool FolderReadAhead::expand(Items::iterator &it, bool inOpen)
 {
-    Item &m = **it;
-    const size_t at = nextFolder(*m.parent, m.next);
-    if (at >= m.parent->entries.size()) {
-        it = m_items.erase(it);
+    const std::shared_ptr<Item> m = *it;
+    const size_t at = nextFolder(*m->parent, m->next);
+    if (at >= m->parent->entries.size()) {
+        it = std::next(it);
+        erase(*m);
         return false;
     }
     auto item = std::make_shared<Item>();
-    item->path = JoinPath(m.path, m.parent->name(m.parent->entries[at]));
-    item->depth = m.depth;
-    item->descent = m.descent;
-    m.next = at + 1;
-    const auto marker = it;
-    it = item->self = m_items.insert(marker, item);
-    if (nextFolder(*m.parent, m.next) >= m.parent->entries.size())
-        m_items.erase(marker);
+    item->path = JoinPath(m->path, m->parent->name(m->parent->entries[at]));
+    item->depth = m->depth;
+    item->descent = m->descent;
+    m->next = at + 1;
+    const Items::iterator self = insert(m->self, item, m->open);
+    it = inOpen ? item->open : self;
+    if (nextFolder(*m->parent, m->next) >= m->parent->entries.size())
+        erase(*m);
     return true;
 }
 
@@ -117,24 +139,25 @@ FolderReadAhead::Items::iterator FolderReadAhead::pick()
 {
     // The folder the walk waits for is read whatever the bounds; others only
     // within them, and below a folder the walk has not yet gone into only while
-    // the walk is going down (it stops when subfolders are unticked).
-    // The look stops a few bounds' worth down the line: past folders not to be
-    // read yet (below one the walk may not go into) it would find little.
+    // the walk is going down (it stops when subfolders are unticked). The look
+    // stops a few bounds' worth down the line: past folders not to be read yet
+    // (below one the walk may not go into) it would find little.
     const bool room = m_held < m_settings.folders && m_heldBytes < m_settings.bytes;
     int place = 0;
-    for (auto it = m_items.begin(); it != m_items.end() && place < 4 * m_settings.folders;) {
-        if ((*it)->marker && !expand(it))
+    for (auto it = m_open.begin(); it != m_open.end() && place < 4 * m_settings.folders;) {
+        if ((*it)->marker && !expand(it, true))
             continue;
         const Item &item = **it;
-        if (item.state == Item::State::Waiting
-            && (item.wanted || (room && (!item.descent || *item.descent || m_speculate))))
-            return it;
-        if (!room && place > 0)
-            break;
-        ++place;
+        if (item.state == Item::State::Waiting) {
+            if (item.wanted || (room && (!item.descent || *item.descent || m_speculate)))
+                return it;
+            if (!room)
+                break; // past the folder the walk waits for
+            ++place;
+        }
         ++it;
     }
-    return m_items.end();
+    return m_open.end();
 }
 
 void FolderReadAhead::work(int lane)
@@ -149,7 +172,7 @@ void FolderReadAhead::work(int lane)
             continue;
         }
         const auto it = pick();
-        if (it == m_items.end()) {
+        if (it == m_open.end()) {
             ++m_idle;
             m_work.wait(lock);
             --m_idle;
@@ -189,6 +212,7 @@ void FolderReadAhead::work(int lane)
         item->read = read;
         item->listing = listing;
         m_heldBytes += bytesOf(*listing);
+        // Its subfolders come right after it, in both lines.
         if (read == Read::Done && listing->subfoldersEnumerable && nextFolder(*listing, 0) < listing->entries.size()) {
             auto marker = std::make_shared<Item>();
             marker->marker = true;
@@ -196,9 +220,11 @@ void FolderReadAhead::work(int lane)
             marker->depth = item->depth + 1;
             marker->descent = item->own;
             marker->parent = listing;
-            marker->self = m_items.insert(std::next(item->self), marker);
+            insert(std::next(item->self), std::move(marker), item->open);
             m_work.notify_one();
         }
+        m_open.erase(item->open);
+        item->open = m_open.end();
         if (item->wanted || m_busy == 0)
             m_changed.notify_all();
     }
@@ -214,7 +240,7 @@ void FolderReadAhead::drop(Items::iterator it)
         if (item.listing)
             m_heldBytes -= bytesOf(*item.listing);
     }
-    m_items.erase(it);
+    erase(item);
 }
 
 void FolderReadAhead::waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done, const Turn &turn)
@@ -232,7 +258,7 @@ FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, c
 {
     std::unique_lock lock(m_mutex);
     auto front = m_items.begin();
-    while (front != m_items.end() && (*front)->marker && !expand(front)) {
+    while (front != m_items.end() && (*front)->marker && !expand(front, false)) {
     }
     if (front == m_items.end() || (*front)->path != folder) {
         // Not what the line expected: start it afresh from this folder.
@@ -242,7 +268,7 @@ FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, c
         auto item = std::make_shared<Item>();
         item->path = folder;
         item->depth = depth;
-        front = item->self = m_items.insert(m_items.end(), item);
+        front = insert(m_items.end(), std::move(item), m_open.end());
     }
     const std::shared_ptr<Item> item = *front;
     if (item->state == Item::State::Ready) {
@@ -256,7 +282,7 @@ FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, c
     Taken taken{item->read, item->listing, item->own};
     --m_held;
     m_heldBytes -= bytesOf(*item->listing);
-    m_items.erase(item->self);
+    erase(*item);
     m_work.notify_one();
     return taken;
 }
@@ -282,7 +308,7 @@ void FolderReadAhead::skipBelow(int depth)
 void FolderReadAhead::settle()
 {
     std::unique_lock lock(m_mutex);
-    waitTurning(lock, [&] { return m_stopping || (m_busy == 0 && pick() == m_items.end()); }, {});
+    waitTurning(lock, [&] { return m_stopping || (m_busy == 0 && pick() == m_open.end()); }, {});
 }
 
 void FolderReadAhead::finish(const Turn &turn)

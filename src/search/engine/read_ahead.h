@@ -69,7 +69,9 @@ private:
     using Items = std::list<std::shared_ptr<Item>>;
     void work(int lane);
     Items::iterator pick();
-    bool expand(Items::iterator &marker);
+    bool expand(Items::iterator &marker, bool inOpen);
+    Items::iterator insert(Items::iterator before, std::shared_ptr<Item> item, Items::iterator openBefore);
+    void erase(const Item &item);
     void drop(Items::iterator it);
     void waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done, const Turn &turn);
 
@@ -80,6 +82,7 @@ private:
     std::condition_variable m_parked;  // workers out of the lanes
     std::condition_variable m_changed; // the walk: a read ended
     Items m_items;                     // folders in the walk's order; the front is the next it takes
+    Items m_open;                      // those still to read or being read, and markers, in that order
     int m_held = 0;                    // listings read or being read, not yet taken
     size_t m_heldBytes = 0;
     int m_busy = 0;                    // workers inside a read
