@@ -322,40 +322,42 @@ TEST(ReadAhead, FactsAreReadAheadOnlyWhenStatCallsKeepWaiting)
     }
 }
 
-// Reads go side by side on all workers only where each waits long (a network
-// mount); where they are quick, more at once only queue up on the disk.
-TEST(ReadAhead, ManyReadsAtOnceOnlyWhereEachWaitsLong)
+// Stat calls go side by side on all workers only where each waits long (a
+// network mount); where they are quick, a few workers leave the thread that
+// makes the rows its core.
+TEST(ReadAhead, ManyStatCallsAtOnceOnlyWhereEachWaitsLong)
 {
-    // One folder ahead at most: the walk waits often, and a worker out of the
-    // lanes must not swallow the wake-up meant for one in them.
-    for (const auto &[delayMs, ahead] : {std::pair{0, 1}, std::pair{3, 64}}) {
-        SCOPED_TRACE(delayMs);
-        Tuning tuning(When::Always, 8, ahead);
+    // With one name ahead at most, a worker out of the lanes must not swallow
+    // the wake-up meant for one in them.
+    for (const auto &[delayUs, ahead] : {std::pair{0, 1}, std::pair{50, 256}, std::pair{3000, 256}}) {
+        SCOPED_TRACE(delayUs);
+        Tuning tuning(When::Always, 8, 64, ahead);
         readAheadSettings().fewThreads = 2;
+        readAheadSettings().slowCall = std::chrono::milliseconds(1);
         TempTree t;
-        for (int i = 0; i < 40; ++i)
-            t.file(QStringLiteral("d%1/f.txt").arg(i));
+        for (int i = 0; i < 200; ++i)
+            t.file(QStringLiteral("d%1/f").arg(i % 20) + QString::number(i));
+        FakeHost host;
+        host.subfolders = true;
+        SearchState s;
+        s.SearchPattern = SearchPatternFor(QString());
+        FolderWalk(s, host).walk(t.root());
         std::mutex m;
         int inFlight = 0, most = 0;
-        FolderWalk::seam().read = [&](const QString &folder, Listing &listing) {
+        FolderWalk::seam().beforeFacts = [&](const char *) {
             {
                 std::lock_guard g(m);
                 most = std::max(most, ++inFlight);
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-            const Read read = FolderWalk::readFolder(folder, listing);
+            std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
             std::lock_guard g(m);
             --inFlight;
-            return read;
         };
-        FakeHost host;
-        host.subfolders = true;
-        watchdog(host);
-        SearchState s;
-        s.SearchPattern = SearchPatternFor(QString());
-        FolderWalk(s, host).walk(t.root());
-        EXPECT_EQ(s.Finds.size(), 40u);
-        if (delayMs > 0)
+        std::vector<FoundFile> out;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        EXPECT_TRUE(FoundReader(s.Finds, {}).read(out, [&] { return std::chrono::steady_clock::now() > deadline; }));
+        EXPECT_EQ(out.size(), 200u);
+        if (delayUs > 1000)
             EXPECT_GT(most, 2);
         else
             EXPECT_LE(most, 2);

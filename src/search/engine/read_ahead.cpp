@@ -63,9 +63,8 @@ FolderReadAhead::FolderReadAhead(Reader reader, const ReadAheadSettings &setting
 {
     m_settings.threads = std::max(1, m_settings.threads);
     m_settings.folders = std::max(1, m_settings.folders);
-    m_lanes = m_took.lanes(m_settings);
     for (int i = 0; i < m_settings.threads; ++i)
-        m_threads.emplace_back([this, i] { work(i); });
+        m_threads.emplace_back([this] { work(); });
 }
 
 FolderReadAhead::~FolderReadAhead() { finish({}); }
@@ -160,17 +159,11 @@ FolderReadAhead::Items::iterator FolderReadAhead::pick()
     return m_open.end();
 }
 
-void FolderReadAhead::work(int lane)
+void FolderReadAhead::work()
 {
     WaitMeter meter;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
-        if (lane >= m_lanes) {
-            // Out of the lanes for now: a wake-up meant for a reader goes on.
-            m_work.notify_one();
-            m_parked.wait(lock);
-            continue;
-        }
         const auto it = pick();
         if (it == m_open.end()) {
             ++m_idle;
@@ -189,20 +182,12 @@ void FolderReadAhead::work(int lane)
             m_work.notify_one();
         lock.unlock();
         auto listing = std::make_shared<Listing>();
-        const auto start = std::chrono::steady_clock::now();
         meter.start();
         const Read read = m_reader(item->path, *listing);
         meter.stop();
-        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         lock.lock();
         --m_busy;
         m_waits[m_reads++ % std::size(m_waits)] = meter.waited();
-        m_took.add(took / 4);
-        if (const int lanes = m_took.lanes(m_settings); lanes != m_lanes) {
-            if (lanes > m_lanes)
-                m_parked.notify_all();
-            m_lanes = lanes;
-        }
         if (item->dropped) {
             if (m_busy == 0)
                 m_changed.notify_all();
@@ -318,7 +303,6 @@ void FolderReadAhead::finish(const Turn &turn)
     while (!m_items.empty())
         drop(m_items.begin());
     m_work.notify_all();
-    m_parked.notify_all();
     waitTurning(lock, [&] { return m_busy == 0; }, turn);
     lock.unlock();
     for (std::thread &t : m_threads)

@@ -7,15 +7,16 @@
 struct ReadAheadSettings {
     enum class When { Auto, Never, Always };
     When when = When::Auto;
-    // Reads in flight at once: at most `threads`, and `fewThreads` while a call
-    // takes less than `slowCall` (a folder read is counted as four calls). A
-    // network mount answers many requests side by side, so there more threads
-    // than cores pay off; a local disk only queues them up behind one another.
+    // Reads in flight at once. Both a network mount and a cold disk answer many
+    // requests side by side, so more threads than cores pay off. Stat calls
+    // are quicker on a local disk: while each takes less than `slowCall` only
+    // `fewThreads` make them, and the thread that makes the rows keeps a core.
     int threads = 16;
     int fewThreads = 4;
     std::chrono::microseconds slowCall{250};
-    // Folders read but not yet used, and the bytes of their names.
-    int folders = 64;
+    // Folders read but not yet used, and the bytes of their names: enough for
+    // every worker to be a few folders ahead when reads take turns unevenly.
+    int folders = 1024;
     size_t bytes = size_t(8) << 20;
     // Accepted names whose facts are asked for ahead of the row being made.
     int facts = 1024;
