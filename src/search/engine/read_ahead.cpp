@@ -6,7 +6,9 @@
 #include <iterator>
 
 #ifdef Q_OS_WIN
+#include <QDateTime>
 #include <QFileInfo>
+#include <cstring>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
