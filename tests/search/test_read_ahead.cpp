@@ -265,19 +265,33 @@ TEST(ReadAhead, WaitingTakesTurnsAndAStopStillEndsTheWalk)
 }
 
 // Reading ahead starts once folder reads keep the walk waiting, never while
-// the cache answers them, nor for a wait now and then.
-TEST(ReadAhead, StartsOnlyWhenFolderReadsKeepWaiting)
+// the cache answers them, nor for a wait now and then; and it stops when the
+// reads no longer wait.
+TEST(ReadAhead, StartsOnlyWhileFolderReadsKeepWaiting)
 {
-    for (const int every : {0, 8, 1}) { // the reads that wait: none, one in eight, all
-        SCOPED_TRACE(every);
-        Tuning tuning(When::Auto);
+    struct Case {
+        const char *name;
+        std::function<bool(int read)> waits;
+        int threads; // one reads in order: the waits are seen before the rest
+        bool used;
+        int minOnWalker, maxOnWalker; // of the 151 reads
+    };
+    const Case cases[] = {
+        {"none wait", [](int) { return false; }, 16, false, 151, 151},
+        {"one in eight", [](int i) { return i % 8 == 0; }, 16, false, 151, 151},
+        {"all", [](int) { return true; }, 16, true, 4, 4},
+        {"the first eight", [](int i) { return i < 8; }, 1, true, 40, 150},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Tuning tuning(When::Auto, c.threads, 1024);
         TempTree t;
-        for (int i = 0; i < 8; ++i)
-            t.file(QStringLiteral("d%1/e/f.txt").arg(i));
+        for (int i = 0; i < 150; ++i)
+            t.file(QStringLiteral("d%1/f.txt").arg(i));
         const std::thread::id walker = std::this_thread::get_id();
         std::atomic<int> onWalker{0}, all{0};
         FolderWalk::seam().read = [&](const QString &folder, Listing &listing) {
-            if (every > 0 && all++ % every == 0)
+            if (c.waits(all++))
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             onWalker += std::this_thread::get_id() == walker;
             return FolderWalk::readFolder(folder, listing);
@@ -289,9 +303,10 @@ TEST(ReadAhead, StartsOnlyWhenFolderReadsKeepWaiting)
         s.SearchPattern = SearchPatternFor(QString());
         FolderWalk walk(s, host);
         walk.walk(t.root());
-        EXPECT_EQ(s.Finds.size(), 8u);
-        EXPECT_EQ(walk.readAheadCounts().used, every == 1);
-        EXPECT_EQ(onWalker.load(), every == 1 ? readAheadSettings().waitsBeforeStart : 17);
+        EXPECT_EQ(s.Finds.size(), 150u);
+        EXPECT_EQ(walk.readAheadCounts().used, c.used);
+        EXPECT_GE(onWalker.load(), c.minOnWalker);
+        EXPECT_LE(onWalker.load(), c.maxOnWalker);
     }
 }
 
