@@ -1,5 +1,4 @@
 #include "search/engine/folder_walk.h"
-#include "search/engine/read_ahead.h"
 #include "shell/engine/file_system.h"
 #include "support/temp_tree.h"
 #include "support/walk_host.h"
@@ -138,68 +137,49 @@ TEST_F(WalkTest, ReportsProgressYieldsEveryFiftyFilesAndStopsAfterTheCurrentFile
 }
 
 // Only the names the filter keeps have their facts read: some then, the rest
-// in a later part, and of a file changed since the walk only what is there
-// now; the same whether the facts are read one by one or ahead by workers.
+// in a later part, and of a file changed since the walk only what is there now.
 TEST_F(WalkTest, FactsAreReadInPartsOnlyForAcceptedNamesAndAVanishedFileIsPassedOver)
 {
     QLocale::setDefault(QLocale::c());
     const QString kept = t.file(QStringLiteral("a/x.TXT[20240101120000替换备份]"), QByteArray(1536, 'a'));
     TempTree::touch(kept, QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::LocalTime));
-    t.file(QStringLiteral("a/.profile"));
-    t.file(QStringLiteral("b/skip.txt"));
+    for (const char *name : {"a/.profile", "a/gone.txt", "a/now-a-folder.txt", "b/skip.txt"})
+        t.file(QString::fromLatin1(name));
     // Over a mebibyte of names: the walk keeps them in more than one block.
     const QString stem(240, QLatin1Char('n'));
     for (int i = 0; i < 5000; ++i)
         t.file(QStringLiteral("b/%1%2").arg(stem).arg(i));
-    struct Restore {
-        ReadAheadSettings saved = readAheadSettings();
-        ~Restore() { readAheadSettings() = saved; }
-    } restore;
-    for (const auto when : {ReadAheadSettings::When::Never, ReadAheadSettings::When::Always}) {
-        readAheadSettings().when = when;
-        QDir().rmdir(t.path(QStringLiteral("a/now-a-folder.txt")));
-        t.file(QStringLiteral("a/now-a-folder.txt"));
-        t.file(QStringLiteral("a/gone.txt"));
-        host.subfolders = true;
-        s = SearchState();
-        s.SearchPattern = SearchPatternFor(QString());
-        FolderWalk(s, host).walk(t.root());
-        EXPECT_EQ(s.Finds.size(), 5005u);
-        // Between the walk and the reading of facts the tree changes.
-        ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("a/gone.txt"))));
-        ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("a/now-a-folder.txt"))));
-        ASSERT_TRUE(QDir().mkdir(t.path(QStringLiteral("a/now-a-folder.txt"))));
-        int asked = 0;
-        FoundReader reader(s.Finds, [&](const char *name, size_t) {
-            ++asked;
-            return std::strcmp(name, "skip.txt") != 0;
-        });
-        std::vector<FoundFile> out;
-        int parts = 0;
-        EXPECT_FALSE(reader.read(out, [&] { return ++parts == 1; }));
-        EXPECT_LT(asked, 5005);
-        // Facts are asked for a bounded number of names ahead of the rows.
-        int lag = 0;
-        EXPECT_TRUE(reader.read(out, [&] {
-            lag = std::max(lag, asked - static_cast<int>(out.size()));
-            return false;
-        }));
-        EXPECT_LE(lag, readAheadSettings().facts + 64);
-        EXPECT_EQ(asked, 5005);
-        QStringList paths;
-        for (const FoundFile &f : out)
-            paths << f.FullPath();
-        EXPECT_EQ(out.size(), 5002u);
-        EXPECT_EQ(QSet<QString>(paths.begin(), paths.end()).size(), 5002) << "no name read twice";
-        EXPECT_TRUE(paths.contains(t.path(QStringLiteral("b/") + stem + QStringLiteral("4999"))));
-        const FoundFile b = out[static_cast<size_t>(paths.indexOf(kept))];
-        const FoundFile p = out[static_cast<size_t>(paths.indexOf(t.path(QStringLiteral("a/.profile"))))];
-        EXPECT_EQ(b.FolderPath, t.path(QStringLiteral("a")));
-        EXPECT_EQ(b.BaseName(), QStringLiteral("x"));
-        EXPECT_EQ(b.Extension, QStringLiteral("txt[20240101120000替换备份]"));
-        EXPECT_EQ(b.SizeKB(), QStringLiteral("1.500"));
-        EXPECT_EQ(b.Modified(), QStringLiteral("2024-01-02 03:04:05"));
-        EXPECT_EQ(p.Extension, QStringLiteral("profile"));
-        EXPECT_EQ(p.BaseName(), QString());
-    }
+    host.subfolders = true;
+    s.SearchPattern = SearchPatternFor(QString());
+    FolderWalk(s, host).walk(t.root());
+    EXPECT_EQ(s.Finds.size(), 5005u);
+    // Between the walk and the reading of facts the tree changes.
+    ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("a/gone.txt"))));
+    ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("a/now-a-folder.txt"))));
+    ASSERT_TRUE(QDir().mkdir(t.path(QStringLiteral("a/now-a-folder.txt"))));
+    int asked = 0;
+    FoundReader reader(s.Finds, [&](const char *name, size_t) {
+        ++asked;
+        return std::strcmp(name, "skip.txt") != 0;
+    });
+    std::vector<FoundFile> out;
+    int parts = 0;
+    EXPECT_FALSE(reader.read(out, [&] { return ++parts == 1; }));
+    EXPECT_LT(asked, 5005);
+    EXPECT_TRUE(reader.read(out));
+    EXPECT_EQ(asked, 5005);
+    QHash<QString, FoundFile> byPath;
+    for (const FoundFile &f : out)
+        byPath.insert(f.FullPath(), f);
+    EXPECT_EQ(out.size(), 5002u);
+    EXPECT_EQ(byPath.size(), 5002) << "no name read twice";
+    EXPECT_TRUE(byPath.contains(t.path(QStringLiteral("b/") + stem + QStringLiteral("4999"))));
+    const FoundFile b = byPath.value(kept), p = byPath.value(t.path(QStringLiteral("a/.profile")));
+    EXPECT_EQ(b.FolderPath, t.path(QStringLiteral("a")));
+    EXPECT_EQ(b.BaseName(), QStringLiteral("x"));
+    EXPECT_EQ(b.Extension, QStringLiteral("txt[20240101120000替换备份]"));
+    EXPECT_EQ(b.SizeKB(), QStringLiteral("1.500"));
+    EXPECT_EQ(b.Modified(), QStringLiteral("2024-01-02 03:04:05"));
+    EXPECT_EQ(p.Extension, QStringLiteral("profile"));
+    EXPECT_EQ(p.BaseName(), QString());
 }
