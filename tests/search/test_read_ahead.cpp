@@ -24,19 +24,8 @@ using namespace std::chrono_literals;
 // Read-ahead settings for one walk; they and the seam are put back afterwards.
 struct Tuning {
     ReadAheadSettings saved = readAheadSettings();
-    ReadAheadSettings &now = readAheadSettings();
-    Tuning(When when, int threads, int folders = 64, int facts = 64)
-    {
-        now.when = when;
-        now.threads = threads;
-        now.folders = folders;
-        now.facts = facts;
-    }
-    ~Tuning()
-    {
-        now = saved;
-        FolderWalk::seam() = {};
-    }
+    explicit Tuning(const ReadAheadSettings &now) { readAheadSettings() = now; }
+    ~Tuning() { readAheadSettings() = saved; FolderWalk::seam() = {}; }
 };
 
 // The walk of a whole tree, subfolders and all, for an empty name box. A walk
@@ -67,6 +56,8 @@ struct Reads {
     Read operator()(const QString &folder, Listing &listing)
     {
         if (auto r = replay.find(folder); r != replay.end()) {
+            // The walk that decides for itself finds wide/'s subfolders slow.
+            std::this_thread::sleep_for(folder.contains(QLatin1String("/wide/w")) && !folder.endsWith(QLatin1String("/in")) ? 1ms : 0ms);
             listing = r->second.second;
             return r->second.first;
         }
@@ -85,8 +76,9 @@ struct Reads {
 
 // The walk reading ahead on worker threads shows, visits and finds exactly
 // what the walk reading one folder at a time does with the same listings:
-// the parallel walk's listings are recorded and replayed to the serial one,
-// so the tree may change under the walk. Each use of a folder first lets the
+// the parallel walk's listings are recorded and replayed to the serial one
+// and to one that starts reading ahead in wide/, so the tree may change
+// under the walk. Each turn and each use of a folder first lets the
 // read-ahead read all it may, so the tree changes after it.
 TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
 {
@@ -101,16 +93,17 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
         {"everything", 3, 64, 8, 1 << 20, true, "^$", "^$", "^$"},
         {"two folders ahead", 2, 2, 1, 1 << 20, true, "^$", "^$", "^$"},
         {"a byte ahead", 3, 64, 64, 1, true, "^$", "^$", "^$"},
-        {"stop before a folder", 4, 64, 64, 1 << 20, true, "^$", "^$", "wide/w04$"},
+        {"stop before a folder", 4, 64, 64, 1 << 20, true, "^$", "^$", "wide/w04/in$"},
         {"stop among a folder's files", 4, 64, 64, 1 << 20, true, "^$", "^$", "^搜索文件：.*/one/"},
         {"unticked and ticked again", 3, 64, 64, 1 << 20, true, "one/two$", "/wide$", "^$"},
         {"unticked from the start", 3, 64, 64, 1 << 20, false, "^$", "^$", "^$"},
+        {"unticked at once, a folder ahead", 2, 1, 64, 1 << 20, true, "^搜索目录：", "^$", "^$"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TempTree t;
         for (int i = 0; i < 60; ++i)
-            t.file(QString::fromLatin1(i < 10 ? "wide/w%1/x.txt" : "one/f%1.txt").arg(i, 2, 10, QLatin1Char('0')));
+            t.file(QString::fromLatin1(i < 10 ? "wide/w%1/in/x.txt" : "one/f%1.txt").arg(i, 2, 10, QLatin1Char('0')));
         for (const char *name : {"top.txt", ".~sn-root", "one/.~sn-one", "one/two/b.txt", "one/two/three/c.txt",
                                  "locked/secret.txt", "half/h.txt", "half/sub/s.txt", "gone/deep/g.txt", "later/z.txt"})
             t.file(QString::fromLatin1(name));
@@ -121,12 +114,12 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
         Reads reads;
         FolderWalk::ReadAheadCounts counts;
         const auto run = [&](When when) {
-            Tuning tuning(when, c.threads, c.folders, c.facts);
-            tuning.now.bytes = c.bytes;
+            Tuning tuning({.when = when, .threads = c.threads, .folders = c.folders, .bytes = c.bytes, .facts = c.facts});
             QStringList seen;
+            std::function<void()> settled = [] {};
             FolderWalk::seam().read = [&](const QString &f, Listing &l) { return reads(f, l); };
             FolderWalk::seam().beforeUse = [&](const QString &folder, const std::function<void()> &settle) {
-                settle();
+                (settled = settle)();
                 seen << QStringLiteral("use ") + folder;
                 std::lock_guard g(reads.lock);
                 ++reads.used;
@@ -148,6 +141,7 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
                 const QString &last = h.statuses.last();
                 h.subfolders = last.contains(untick) ? false : last.contains(tick) ? true : h.subfolders;
                 h.stop = h.stop || last.contains(stop);
+                settled();
             };
             SearchState s;
             s.SearchPattern = SearchPatternFor(QString());
@@ -165,13 +159,14 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
         EXPECT_TRUE(reads.twice.isEmpty()) << reads.twice.join(QLatin1Char(' ')).toStdString();
         EXPECT_EQ(counts.restarts, 0) << "the walk always took the folder next in line";
         EXPECT_TRUE(TakeNotedFolder(t.root())) << "a worker noted the staged copy it listed";
-        const bool bounded = c.folders < 4 || c.bytes < 2;
-        EXPECT_LE(reads.mostHeld, bounded ? std::min(c.folders, c.threads) + 2 : 99) << "unused listings stay in bounds";
-        EXPECT_LE(counts.waited, bounded ? 99 : 1) << "only the first folder was not ready when the walk came to it";
+        EXPECT_LE(reads.mostHeld, c.folders < 4 || c.bytes < 2 ? std::min(c.folders, c.threads) + 2 : 99);
+        EXPECT_LE(counts.waited, c.bytes < 2 ? 99 : 1) << "only the first folder was not ready when the walk came to it";
         EXPECT_EQ(reads.seen.size() == 1, !c.subfolders) << "nothing below a folder not searched is read ahead";
         reads.replay = reads.seen;
         EXPECT_EQ(run(When::Never), parallel);
         EXPECT_FALSE(counts.used);
+        EXPECT_EQ(run(When::Auto), parallel);
+        EXPECT_EQ(counts.restarts, 0) << "reading ahead from the middle of the walk, in its order";
     }
 }
 
@@ -185,7 +180,7 @@ TEST(ReadAhead, WaitingTakesTurnsAndAStopStillEndsTheWalk)
     // read ahead when the walk stops before it.
     for (const auto &[blocked, stopThen, finds] : {std::tuple{"a/b", true, 2u}, std::tuple{"a/b/c", false, 3u}}) {
         SCOPED_TRACE(blocked);
-        Tuning tuning(When::Always, 2, 8);
+        Tuning tuning({.when = When::Always, .threads = 2, .folders = 8});
         TempTree t;
         for (const char *name : {"a/1.txt", "a/b/2.txt", "a/b/3.txt", "a/b/c/4.txt"})
             t.file(QString::fromLatin1(name));
@@ -240,7 +235,7 @@ TEST(ReadAhead, StartsOnlyWhileFolderReadsKeepWaiting)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        Tuning tuning(When::Auto, c.threads, 1024);
+        Tuning tuning({.when = When::Auto, .threads = c.threads});
         TempTree t;
         for (int i = 0; i < 150; ++i)
             t.file(QStringLiteral("d%1/f.txt").arg(i));
@@ -275,9 +270,7 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.delayUs);
-        Tuning tuning(c.when, 8, 64, c.ahead);
-        tuning.now.fewThreads = 2;
-        tuning.now.slowCall = 1ms;
+        Tuning tuning({.when = c.when, .threads = 8, .fewThreads = 2, .slowCall = 1ms, .facts = c.ahead});
         TempTree t;
         for (int i = 0; i < 200; ++i)
             t.file(QStringLiteral("d%1/f").arg(i % 20) + QString::number(i));
@@ -299,7 +292,6 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
             lag = std::max(lag, asked - static_cast<int>(out.size()));
             return std::chrono::steady_clock::now() > deadline;
         }));
-        EXPECT_EQ(out.size(), 200u);
         EXPECT_LE(lag, c.ahead + 64) << "facts are asked for a bounded number of names ahead";
         EXPECT_EQ(onReader, c.onReader);
         EXPECT_EQ(most > 2, c.many);
