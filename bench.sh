@@ -16,8 +16,14 @@ if [ -z "$name" ] || [[ " ${names[*]} " != *" $name "* ]]; then
   exit 2
 fi
 source tools/deps.sh
-install_deps bench
+kind=bench
+[ "$name" = network ] && kind=network
+install_deps "$kind"
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAMENAME_BENCH=ON >/dev/null
 # Build lines go to stderr so that stdout holds only the benchmark's lines.
 cmake --build build/bench --target "bench_$name" >&2
+# A benchmark that needs more set up around it has a script of its own.
+if [ -x "bench/$name.sh" ]; then
+  exec "bench/$name.sh" "./build/bench/bench/bench_$name"
+fi
 exec "./build/bench/bench/bench_$name"

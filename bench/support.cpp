@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -108,7 +109,7 @@ Tree ensureTree(const TreeRecipe &r)
     std::vector<QByteArray> folderPaths;
     folderPaths.reserve(folders);
     for (int i = 0; i < folders; ++i) {
-        const QString path = tree.root + QLatin1Char('/') + folderOf(i, top);
+        const QString path = tree.root + QLatin1Char('/') + (r.folderName ? r.folderName(i) : folderOf(i, top));
         if (!QDir().mkpath(path))
             throw std::runtime_error("cannot create " + path.toStdString());
         folderPaths.push_back(QFile::encodeName(path) + '/');
@@ -182,6 +183,44 @@ QByteArray shellQuote(const QString &text)
     QByteArray q = QFile::encodeName(text);
     q.replace('\'', "'\\''");
     return '\'' + q + '\'';
+}
+
+size_t pathHash(const char *bytes, size_t length)
+{
+    return std::hash<std::string_view>{}(std::string_view(bytes, length));
+}
+
+std::vector<size_t> shellLineHashes(const QByteArray &command)
+{
+    FILE *pipe = ::popen(command.constData(), "r");
+    if (!pipe)
+        throw std::runtime_error("cannot start: " + command.toStdString());
+    std::vector<size_t> hashes;
+    char *line = nullptr;
+    size_t capacity = 0;
+    ssize_t n;
+    while ((n = ::getline(&line, &capacity, pipe)) > 0) {
+        if (line[n - 1] == '\n')
+            --n;
+        if (n > 0)
+            hashes.push_back(pathHash(line, static_cast<size_t>(n)));
+    }
+    std::free(line);
+    const int status = ::pclose(pipe);
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("failed: " + command.toStdString());
+    return hashes;
+}
+
+bool dropCaches()
+{
+    ::sync();
+    const int fd = ::open("/proc/sys/vm/drop_caches", O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, "3\n", 2) == 2;
+    ::close(fd);
+    return ok;
 }
 
 double peakMiB()

@@ -21,6 +21,9 @@ struct TreeRecipe {
     QString name;    // the tree's folder under benchFolder()
     int files = 0;   // spread evenly over the folders
     int folders = 1; // ceil(sqrt(folders)) below the root, the rest one level deeper
+    // Folder i's path below the root, when the layout above does not fit;
+    // its parents are made as needed.
+    std::function<QString(int index)> folderName;
     // Part of the marker: change it whenever fileName or content change.
     QString version;
     std::function<QString(int index)> fileName;
@@ -54,6 +57,15 @@ double timeShellMs(const QByteArray &command);
 QByteArray shellOutput(const QByteArray &command);
 // text single-quoted for /bin/sh.
 QByteArray shellQuote(const QString &text);
+
+// Hashes of the paths that command prints, one a line, read as they come:
+// a million paths are never held as texts.
+std::vector<size_t> shellLineHashes(const QByteArray &command);
+size_t pathHash(const char *bytes, size_t length);
+
+// Empties the kernel's page, dentry and inode caches, so the next read of a
+// tree goes to the disk. False where this process may not.
+bool dropCaches();
 
 // This process's peak resident size so far, in MiB; children not included.
 double peakMiB();

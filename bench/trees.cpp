@@ -60,3 +60,31 @@ TreeRecipe scenarioTree(const QString &name, int files, int folders)
 }
 
 } // namespace bench
+
+namespace bench {
+
+TreeRecipe sshfsTree(const QString &name)
+{
+    constexpr int Folders = 2000;
+    TreeRecipe r = walkTree(20000, Folders);
+    r.name = name;
+    r.version = QStringLiteral("sshfs names 1");
+    r.folderName = [](int i) { return QString::asprintf("d%03d/s%02d", i / 20, i % 20); };
+    const auto base = r.fileName;
+    r.fileName = [base](int i) {
+        const int folder = i % Folders, place = i / Folders;
+        if (place == 0 && folder % 10 == 3)
+            return QStringLiteral("report.txt");
+        if (place == 1 && folder % 20 == 5)
+            return QStringLiteral("Makefile");
+        if (place == 2 && folder % 40 == 7) {
+            static const char *const Readmes[] = {"README.md", "readme.txt", "ReadMe", "old-Readme.txt", "READme-2.md"};
+            return QString::fromLatin1(Readmes[(folder / 40) % 5]);
+        }
+        return base(i);
+    };
+    r.content = [](int i) { return i % 13 ? QByteArray() : QByteArray::number(i) + '\n'; };
+    return r;
+}
+
+} // namespace bench

@@ -17,3 +17,12 @@ namespace bench {
 TreeRecipe scenarioTree(const QString &name, int files, int folders);
 
 } // namespace bench
+
+namespace bench {
+
+// The tree served over the network: 20,000 files in 100 folders of 20
+// subfolders, ten a folder, names as in walkTree; report.txt stands in 200
+// folders, Makefile in 100, 50 names hold "readme" in some letter case.
+TreeRecipe sshfsTree(const QString &name);
+
+} // namespace bench

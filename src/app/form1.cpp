@@ -205,7 +205,9 @@ void Form1::buildControls(QWidget *client)
     Text1->setAccessibleName(QStringLiteral("搜索目录"));
     Text2->setAccessibleName(QStringLiteral("搜索文件名"));
     Text3->setAccessibleName(QStringLiteral("替换用的母文件"));
-    Combo1->setAccessibleName(QStringLiteral("匹配方式"));
+    // No name: on Linux a drop-down is heard by its current item, so the
+    // box's purpose goes in its description (no label stands beside it).
+    Combo1->setAccessibleDescription(QStringLiteral("匹配方式"));
     Combo1->addItems({QStringLiteral("完全匹配"), QStringLiteral("相似匹配")});
     Combo1->setCurrentIndex(0);
     QPalette grey = Label6->palette();
@@ -353,6 +355,11 @@ void Form1::setPanelText(int panel, const QString &text)
 {
     if (panel >= 1 && panel <= 3)
         Panel[panel - 1]->setText(text);
+}
+
+void Form1::showRowCount()
+{
+    setPanelText(3, QStringLiteral("文件数：") + QString::number(model()->rowCount()));
 }
 
 void Form1::loadForm()
@@ -537,6 +544,26 @@ void Form1::endOperation()
         --m_operations;
     if (m_operations == 0 && m_closePending)
         QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void Form1::whenLoaded(std::function<void()> command)
+{
+    if (m_loading)
+        m_afterLoading.push_back(std::move(command));
+    else
+        command();
+}
+
+void Form1::setLoading(bool loading)
+{
+    m_loading = loading;
+    if (loading)
+        return;
+    const auto waiting = std::move(m_afterLoading);
+    m_afterLoading.clear();
+    if (!m_closePending)
+        for (const auto &command : waiting)
+            command();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -6,7 +6,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -62,6 +64,7 @@ public:
     QAction *action(const QString &objectName) const;
 
     void setPanelText(int panel, const QString &text); // panels 1 to 3
+    void showRowCount(); // panel 3: "文件数：" and the rows in the list
 
     // Load: restores the settings and prepares the list.
     void loadForm();
@@ -87,6 +90,13 @@ public:
     void beginOperation();
     void endOperation();
     bool closePending() const { return m_closePending; }
+
+    // The search puts its rows in a part at a time with a turn for the window
+    // between parts. A command on the whole list given meanwhile would reach
+    // only some rows: it waits, in order, until the loading ends (and is
+    // dropped when the window is closing); at any other time it runs at once.
+    void whenLoaded(std::function<void()> command);
+    void setLoading(bool loading);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -122,5 +132,7 @@ private:
     bool m_walkProgressPending = false;
     int m_operations = 0;
     bool m_closePending = false;
+    bool m_loading = false;
+    std::vector<std::function<void()>> m_afterLoading;
     QPixmap m_listBackground;
 };

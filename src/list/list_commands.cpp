@@ -16,9 +16,9 @@
 bool EndsWithReplaceTag(const ResultRow &row) { return row.fileName.endsWith(ReplaceTag); }
 bool EndsWithRestoreTag(const ResultRow &row) { return row.fileName.endsWith(RestoreTag); }
 
-void ListCommands::选中全部() { m_form.ListView1->selectAll(); }
-void ListCommands::勾选全部() { m_form.model()->setAllChecked(true); }
-void ListCommands::全部去勾选() { m_form.model()->setAllChecked(false); }
+void ListCommands::选中全部() { m_form.whenLoaded([this] { m_form.ListView1->selectAll(); }); }
+void ListCommands::勾选全部() { m_form.whenLoaded([this] { m_form.model()->setAllChecked(true); }); }
+void ListCommands::全部去勾选() { m_form.whenLoaded([this] { m_form.model()->setAllChecked(false); }); }
 
 bool ListCommands::refusedWhileBusy()
 {
@@ -58,7 +58,7 @@ std::function<bool(int)> ListCommands::checkedTest()
 
 void ListCommands::showCountAndFit()
 {
-    m_form.setPanelText(3, QStringLiteral("文件数：") + QString::number(m_form.model()->rowCount()));
+    m_form.showRowCount();
     AutoSizeColumns(m_form.ListView1, -2);
 }
 
@@ -133,12 +133,13 @@ void ListCommands::sendToTrash(const QString &question, const std::function<bool
         if (!test(i))
             continue;
         const QString key = model.key(i);
-        // A file the trash refused stays listed and says so; a file gone
-        // already leaves the list.
-        if (DeleteToRecycleBin(key) || !PathFound(key))
+        // A file the trash refused stays listed and says so, and why; a
+        // file gone already leaves the list.
+        FileError why;
+        if (DeleteToRecycleBin(key, &why) || !PathFound(key))
             remove[static_cast<size_t>(i)] = 1;
         else
-            model.setStatus(i, QStringLiteral("删除失败"));
+            model.setStatus(i, QStringLiteral("删除失败"), why);
     }
     model.removeRowsMarked(remove);
     showCountAndFit();

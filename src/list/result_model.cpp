@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -39,6 +42,14 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole:
         if (index.column() == StatusColumn && m_icons && r.icon >= 1 && r.icon <= m_icons->size())
             return m_icons->at(r.icon - 1);
+        break;
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (index.column() == StatusColumn) {
+            const QString why = CauseText(m_causes.value(r.id));
+            if (!why.isEmpty())
+                return why;
+        }
         break;
     case Qt::TextAlignmentRole:
         if (index.column() == SizeColumn)
@@ -147,8 +158,14 @@ void ResultModel::clear()
     m_index.clear();
     m_folders.clear();
     m_folderOf.clear();
+    m_causes.clear(); // ids start again at 0
     m_visible = 0;
     endResetModel();
+#ifdef __GLIBC__
+    // glibc keeps freed small blocks for later use: the names of a million
+    // rows would stay resident, some 100 MB, until a trim gives them back.
+    malloc_trim(0);
+#endif
 }
 
 bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
@@ -212,6 +229,8 @@ void ResultModel::forgetKeysMarked(const std::vector<char> &remove)
     else
         for (size_t i : fresh)
             m_index.remove(m_rows.at(static_cast<qsizetype>(i)));
+    if (count > 0)
+        m_causes.removeIf([this](QHash<int, FileError>::iterator c) { return m_pos.at(c.key()) < 0; });
 }
 
 KeyIndex::RowOf ResultModel::rowOf() const
@@ -242,13 +261,22 @@ void ResultModel::setAllChecked(bool checked)
         emit dataChanged(index(0, StatusColumn), index(size() - 1, StatusColumn), {Qt::CheckStateRole});
 }
 
-void ResultModel::setStatus(int r, const QString &status)
+void ResultModel::setStatus(int r, const QString &status, FileError cause)
 {
     if (r < 0 || r >= size())
         return;
-    m_rows[static_cast<size_t>(r)].setStatus(status);
+    ResultRow &row = m_rows[static_cast<size_t>(r)];
+    row.setStatus(status);
+    QList<int> roles = {Qt::DisplayRole};
+    const bool hadCause = m_causes.contains(row.id);
+    if (cause.failed())
+        m_causes.insert(row.id, cause);
+    else if (hadCause)
+        m_causes.remove(row.id);
+    if (hadCause || cause.failed())
+        roles << Qt::ToolTipRole << Qt::AccessibleDescriptionRole;
     const QModelIndex i = index(r, StatusColumn);
-    emit dataChanged(i, i, {Qt::DisplayRole});
+    emit dataChanged(i, i, roles);
 }
 
 void ResultModel::setFacts(int r, RowFacts facts, qint64 size, qint64 mtime)

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "list/engine/key_index.h"
+#include "shell/engine/file_error.h"
 #include <deque>
 #include <functional>
 #include <vector>
@@ -52,7 +53,9 @@ public:
 
     void setChecked(int row, bool checked);
     void setAllChecked(bool checked);
-    void setStatus(int row, const QString &status);
+    // A new status; a failed row's cause, where one is given, shows as the
+    // status cell's tooltip and accessible description until the next status.
+    void setStatus(int row, const QString &status, FileError cause = FileError());
     // A fresh look at the file: its size and time, or that it is gone or unreadable.
     void setFacts(int row, RowFacts facts, qint64 size = 0, qint64 mtime = 0);
     void setFileName(int row, const QString &fileName); // the key follows the name
@@ -76,4 +79,5 @@ private:
     std::deque<QString> m_folders; // each folder once; rows point into it
     QHash<QString, const QString *> m_folderOf;
     const QList<QIcon> *m_icons = nullptr;
+    QHash<int, FileError> m_causes; // by row id; failed rows only
 };

@@ -131,8 +131,9 @@ void ReplaceCommand::click()
             model.setStatus(i, QStringLiteral("跳过-大小日期相同"));
             return;
         }
-        const bool ok = ReplaceKnownFiles(target, targetState, master, masterState, appState().NoBackupBeforeReplace);
-        model.setStatus(i, ok ? QStringLiteral("已经替换") : QStringLiteral("替换失败"));
+        FileError why;
+        const bool ok = ReplaceKnownFiles(target, targetState, master, masterState, appState().NoBackupBeforeReplace, &why);
+        model.setStatus(i, ok ? QStringLiteral("已经替换") : QStringLiteral("替换失败"), why);
         更新文件大小修改日期(model, i);
     });
     const bool stays = run.finish();
@@ -173,9 +174,10 @@ void RestoreCommand::click()
                 model.setStatus(i, QStringLiteral("已存在，跳过"));
                 return;
             }
-            const QString aside = 文件恢复备份(target);
+            FileError why;
+            const QString aside = 文件恢复备份(target, &why);
             if (aside.isEmpty()) {
-                model.setStatus(i, QStringLiteral("已存在，跳过"));
+                model.setStatus(i, QStringLiteral("已存在，跳过"), why);
                 return;
             }
             names.renamed(folder, original, aside);
@@ -198,8 +200,9 @@ void RestoreCommand::click()
         }
         // Never over a file: something standing at the name now (a link, a
         // file created meanwhile) leaves both files as they are.
-        if (!FileOps::renameNoReplace(row.key(), target)) {
-            model.setStatus(i, QStringLiteral("恢复失败"));
+        int e = 0;
+        if (!FileOps::renameNoReplace(row.key(), target, &e)) {
+            model.setStatus(i, QStringLiteral("恢复失败"), FileError::ofErrno(e));
             return;
         }
         names.renamed(folder, backupName, original);
@@ -212,6 +215,7 @@ void RestoreCommand::click()
         if (stale >= 0)
             run.dropRow(model, stale);
     });
+    f.showRowCount(); // a row may have gone
     const bool stays = run.finish();
     if (stays)
         MessageBox::information(&f, QStringLiteral("恢复文件完成。"));

@@ -21,6 +21,7 @@
 namespace {
 const QString IdleCaption = QStringLiteral("搜索文件");
 const QString StopCaption = QStringLiteral("停止搜索");
+int RowsPerPart = SearchCommand::DefaultRowsPerPart;
 
 bool isAscii(const char *s, size_t n)
 {
@@ -120,6 +121,8 @@ void SearchCommand::加入列表(int index)
     AddToList(*m_form.model(), m_form.ImageList1, {&found[static_cast<size_t>(index)]});
 }
 
+void SearchCommand::setRowsPerPart(int rows) { RowsPerPart = qMax(1, rows); }
+
 void SearchCommand::click()
 {
     Form1 &f = m_form;
@@ -168,15 +171,17 @@ void SearchCommand::run()
     f.ListView1->hide();
     {
         // Only the names the filter keeps have their facts read; rows go in
-        // a part at a time, with a turn for the window between parts.
+        // a part at a time, with a turn for the window between parts. A
+        // closing window takes no further part.
         FoundReader reader(s.Finds, NameFilter(wanted, mode));
         std::vector<FoundFile> part;
         std::vector<const FoundFile *> chosen;
         QElapsedTimer turn;
-        for (bool done = false; !done;) {
+        f.setLoading(true);
+        for (bool done = false; !done && !f.closePending();) {
             turn.start();
             part.clear();
-            done = reader.read(part, [&] { return turn.elapsed() >= 25 || part.size() >= 32768; });
+            done = reader.read(part, [&] { return turn.elapsed() >= 25; }, static_cast<size_t>(RowsPerPart));
             chosen.clear();
             for (const FoundFile &file : part)
                 chosen.push_back(&file);
@@ -187,8 +192,9 @@ void SearchCommand::run()
     }
     s.Finds.clear();
     f.ListView1->show();
+    f.setLoading(false);
     AutoSizeColumns(f.ListView1, -2);
-    f.setPanelText(3, QStringLiteral("文件数：") + QString::number(f.model()->rowCount()));
+    f.showRowCount();
     s.FoundFiles.clear();
     s.FoundFiles.shrink_to_fit();
 

@@ -23,6 +23,9 @@ public:
     explicit SearchCommand(Form1 &form) : m_form(form) {}
     void click();
     void 加入列表(int index);
+    // The most rows the list takes between two turns of the window.
+    static constexpr int DefaultRowsPerPart = 32768;
+    static void setRowsPerPart(int rows = DefaultRowsPerPart);
 
 private:
     void run();

@@ -28,6 +28,7 @@ TEST_F(SearchCommandTest, NameFilterExactOrSimilarWithoutLetterCaseAndOneIconPer
         QStringList shown = listed();
         shown.sort();
         EXPECT_EQ(shown, c.listed) << c.name << " mode " << c.mode;
+        expectColumnsFit(c.name);
     }
     // One image per kind of file, after the program's own.
     const auto icon = [&](const char *name) { return form->model()->row(rowOf(t.path(QString::fromUtf8(name)))).icon; };
@@ -79,35 +80,86 @@ TEST_F(SearchCommandTest, RefusalsThenCompletionReportsFoldersAndTimeAndASecondS
     EXPECT_EQ(form->Panel[2]->text(), QStringLiteral("文件数：6"));
 }
 
-TEST_F(SearchCommandTest, RunningSearchShowsStopAndAClickOrClosingTheWindowStopsIt)
+// As the walk turns to its second folder, the name filter changes and the
+// stop button is pressed; then the window is closed there.
+TEST_F(SearchCommandTest, TheNameBoxIsReadAfterTheWalkWhichAStopOrAClosePutsAnEndTo)
 {
-    for (int d = 0; d < 30; ++d)
-        for (int i = 0; i < 20; ++i)
-            t.file(QStringLiteral("d%1/f%2.txt").arg(d).arg(i));
+    for (const char *name : {"a.txt", "b.txt", "d0/b.txt", "d1/b.txt", "d2/b.txt"})
+        t.file(QString::fromLatin1(name));
     // On a dark theme the yellow stop button must not keep the theme's light text.
-    const DarkTheme dark;
-    // At the walk's first turn: look at the window, then stop.
-    QStringList seen;
+    const QPalette theme = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35)));
+    QStringList read, seen;
     QColor text;
-    QTimer::singleShot(0, form, [&] {
+    std::function<void()> second = [&] {
         seen = {form->Command1->text(), form->Label3->text(), appState().IsWorking ? "working" : "idle"};
         text = form->Command1->palette().color(QPalette::ButtonText);
+        EXPECT_GE(form->Label3->width(), form->Label3->sizeHint().width()) << "the busy line shows whole";
+        form->Text2->setText(QStringLiteral("B"));
+        form->Combo1->setCurrentIndex(1);
         QTest::mouseClick(form->Command1, Qt::LeftButton);
-    });
-    search(t.root());
+    };
+    FolderWalk::beforeReading = [&](const QString &folder) {
+        if ((read << folder).size() == 2)
+            second();
+    };
+    search(t.root(), QStringLiteral("a.txt"), 0);
     EXPECT_EQ(seen, QStringList({"停止搜索", "正在搜索文件夹和文件...", "working"}));
+    QApplication::setPalette(theme);
     EXPECT_LT(text.lightness(), 80) << qPrintable(text.name());
-    // What was collected before the stop is listed; the rest is not.
-    EXPECT_LT(form->model()->rowCount(), 600);
+    EXPECT_EQ(read.size(), 2) << "no folder is read after the stop";
+    EXPECT_EQ(listed(), QStringList(2, QStringLiteral("b.txt"))) << "what was found until then, by the name as it is now";
     EXPECT_EQ(MessageBox::history().size(), 1) << "a stop click brings no box of its own";
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("搜索完成！")));
     EXPECT_EQ(form->Command1->text(), QStringLiteral("搜索文件"));
+    EXPECT_NE(form->Command1->palette().color(QPalette::Button), QColor(Qt::yellow)) << "nor yellow any more";
 
-    // Closing the window stops a search too.
     MessageBox::clearHistory();
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    QTimer::singleShot(0, form, [this] { form->close(); });
+    read.clear();
+    second = [this] { form->close(); };
     search(t.root());
+    EXPECT_EQ(read.size(), 2) << "closing the window stops the walk";
     EXPECT_TRUE(MessageBox::history().isEmpty()) << "no completion box for a closed window";
+    expectClosedAndSaved(t.root());
+}
+
+// Commands on the whole list given while the rows go in wait for the last
+// one and run in order; given during the walk they act at once. Closing the
+// window stops a search, even while the rows go in: no part after the close.
+TEST_F(SearchCommandTest, ListCommandsGivenWhileRowsGoInMeetTheWholeListAndACloseEndsTheLoading)
+{
+    for (const char *name : {"s/old/a", "s/old/b", "s/n0", "s/n1", "s/n2", "s/n3", "s/n4", "s/n5", "m0", "m1", "m2"})
+        t.file(QString::fromLatin1(name));
+    search(t.path(QStringLiteral("s/old")));
+    // Two rows a part, back to the default however the test ends.
+    struct PartSize {
+        PartSize() { SearchCommand::setRowsPerPart(2); }
+        ~PartSize() { SearchCommand::setRowsPerPart(); }
+    } parts;
+    int phase = 0, rowsThen = 0;
+    auto *turns = new QTimer(form); // every turn the window gets
+    QObject::connect(turns, &QTimer::timeout, form, [&] {
+        const int rows = form->model()->rowCount();
+        if (phase == 0)
+            run("menu选中全部");
+        else if (phase == 1 && rows > 2)
+            for (const char *a : {"menu全部去勾选", "menu勾选全部", "menu移除全部"})
+                run(a);
+        else if (phase == 2 && rows > 8)
+            form->close();
+        else
+            return;
+        rowsThen = rows;
+        ++phase;
+    });
+    turns->start();
+    search(t.path(QStringLiteral("s")));
+    ASSERT_EQ(form->model()->rowCount(), 8);
+    EXPECT_TRUE(form->model()->row(7).checked) << "given after the first " << rowsThen << " rows";
+    EXPECT_EQ(form->ListView1->selectionModel()->selectedRows().size(), 2) << "given during the walk";
+
+    search(t.root());
+    EXPECT_EQ(form->model()->rowCount(), rowsThen) << "no part after the close";
+    EXPECT_EQ(MessageBox::history().size(), 3) << "a refusal, two completion boxes and none for a closed window";
     expectClosedAndSaved(t.root());
 }

@@ -20,7 +20,6 @@ TEST(BrowseForFolder, OpensAtTheParentOrTheRootAndReturnsThePickOrTheStartWithAF
     bool picked = false;
     EXPECT_EQ(BrowseForFolder(nullptr, start, QStringLiteral("p"), &picked), chosen + QLatin1Char('/'));
     EXPECT_TRUE(picked);
-    EXPECT_EQ(FileDialog::directoryStartFolders(), QStringList({t.path(QStringLiteral("start/"))}));
     // Cancelled: the start folder comes back, with the separator added once.
     EXPECT_EQ(BrowseForFolder(nullptr, start, QStringLiteral("p"), &picked), start + QLatin1Char('/'));
     EXPECT_FALSE(picked);

@@ -1,9 +1,12 @@
+#include <gio/gio.h> // first: its headers use names that Qt defines as macros
+
 #include "shell/engine/file_system.h"
 #include "support/temp_tree.h"
 
 #include <QDir>
 #include <QFile>
 #include <QUrl>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -116,15 +119,34 @@ TEST(DeleteToRecycleBin, RefusesMissingFilesAndFoldersAndKeepsTheFileWhenNoTrash
     EXPECT_TRUE(QFileInfo(t.path(QStringLiteral("folder"))).isDir());
 
     const QString f = t.file(QStringLiteral("keep.txt"), "precious");
-    // A plain file where the trash folder should be: the trash cannot be made.
+    // A plain file where the trash folder should be: the trash cannot be made,
+    // and GIO says so in its own code.
     const QString trash = trashDir();
     const QString aside = trash + QStringLiteral(".aside");
     QDir().mkpath(trash);
     ASSERT_TRUE(QDir().rename(trash, aside));
     { QFile blocker(trash); ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); }
-    const bool result = DeleteToRecycleBin(f);
+    FileError why;
+    const bool result = DeleteToRecycleBin(f, &why);
     QFile::remove(trash);
     QDir().rename(aside, trash);
     EXPECT_FALSE(result);
+    EXPECT_EQ(why, FileError::ofGio(G_IO_ERROR_NOT_DIRECTORY)) << why.code;
     EXPECT_EQ(TempTree::read(f), "precious");
+}
+
+// GIO's own codes (its messages follow the locale) read as the errnos GIO
+// makes them from; "no trash here" has words of its own.
+TEST(CauseText, GioCodesSayWhatTheirErrnosSay)
+{
+    const std::pair<int, const char *> cases[] = {
+        {G_IO_ERROR_PERMISSION_DENIED, "权限不足"}, {G_IO_ERROR_READ_ONLY, "只读文件系统"}, {G_IO_ERROR_NO_SPACE, "磁盘空间不足"},
+        {G_IO_ERROR_EXISTS, "文件名已存在"}, {G_IO_ERROR_NOT_EMPTY, "文件名已存在"}, {G_IO_ERROR_NOT_FOUND, "文件或文件夹不存在"},
+        {G_IO_ERROR_NOT_DIRECTORY, "文件或文件夹不存在"}, {G_IO_ERROR_BUSY, "文件正在使用"}, {G_IO_ERROR_FILENAME_TOO_LONG, "文件名过长"},
+        {G_IO_ERROR_NOT_SUPPORTED, "此位置没有回收站"}, {G_IO_ERROR_IS_DIRECTORY, "系统错误（错误号 21）"},
+        {G_IO_ERROR_INVALID_ARGUMENT, "系统错误（错误号 22）"}, {G_IO_ERROR_FAILED, "系统错误（错误号 1000）"},
+    };
+    for (const auto &[code, text] : cases)
+        EXPECT_EQ(CauseText(FileError::ofGio(code)), QString::fromUtf8(text)) << code;
+    EXPECT_EQ(CauseText(FileError::ofErrno(EOPNOTSUPP)), QStringLiteral("系统错误（错误号 95）")) << "no trash is GIO's word only";
 }

@@ -1,6 +1,7 @@
 #include "shell/engine/file_texts.h"
 
 #include <QLocale>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 TEST(SizeText, KilobytesThroughA32BitFloatWithTheLocaleGroupsAndThreeDecimals)
@@ -18,11 +19,17 @@ TEST(SizeText, KilobytesThroughA32BitFloatWithTheLocaleGroupsAndThreeDecimals)
     QLocale::setDefault(QLocale::c());
 }
 
+// Local time in the zone the tests pin (Europe/Berlin), where UTC is an hour
+// or two off; the hour the clocks skip (01:30 UTC) and the one they repeat
+// (00:30 and 01:30 UTC) included.
 TEST(TimeText, LocalTimeToTheSecondAndTheFourteenDigitStamp)
 {
-    const QDateTime t(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::LocalTime);
-    EXPECT_EQ(TimeText(t), QStringLiteral("2024-01-02 03:04:05"));
-    EXPECT_EQ(TimeText(static_cast<std::time_t>(t.toSecsSinceEpoch())), QStringLiteral("2024-01-02 03:04:05"));
-    EXPECT_EQ(BackupStamp(t), QStringLiteral("20240102030405"));
-    EXPECT_EQ(BackupStamp().size(), 14);
+    const struct { std::time_t utc; const char *text; } cases[] = {
+        {1704161045, "2024-01-02 03:04:05"}, {1711848600, "2024-03-31 03:30:00"}, {1719835200, "2024-07-01 14:00:00"},
+        {1729989000, "2024-10-27 02:30:00"}, {1729992600, "2024-10-27 02:30:00"}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(TimeText(c.utc), QString::fromUtf8(c.text)) << c.utc;
+        EXPECT_EQ(TimeText(QDateTime::fromSecsSinceEpoch(c.utc, QTimeZone::utc())), QString::fromUtf8(c.text)) << c.utc;
+    }
+    EXPECT_EQ(BackupStamp(QDateTime::fromSecsSinceEpoch(1729992600, QTimeZone::utc())), QStringLiteral("20241027023000"));
 }

@@ -15,35 +15,50 @@
 #include <QLineEdit>
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
-#include <QPalette>
 #include <QStatusBar>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "support/qt_printers.h"
 
-// The application under a dark desktop theme while the object lives.
-struct DarkTheme {
-    DarkTheme()
+// A cell whose text or tick differs from when the watch began must have
+// been announced to the view, or the screen keeps showing what it showed.
+class ChangeWatch {
+public:
+    explicit ChangeWatch(const ResultModel *model) : m(model), before(cells())
     {
-        palette = QPalette(QColor(0x35, 0x35, 0x35));
-        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-            palette.setColor(role, QColor(0xee, 0xee, 0xee));
-        palette.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
-        palette.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
-        QApplication::setPalette(palette);
-        QCoreApplication::processEvents(); // open windows hear of it through the event loop
+        QObject::connect(m, &QAbstractItemModel::dataChanged, &context, [this](const QModelIndex &from, const QModelIndex &to) {
+            for (int r = from.row(); r <= to.row(); ++r)
+                for (int c = from.column(); c <= to.column(); ++c)
+                    told.insert({m->row(r).id, c});
+        });
     }
-    ~DarkTheme()
+    void expectAllTold(const char *after) const
     {
-        QApplication::setPalette(before);
-        QCoreApplication::processEvents();
+        for (const auto &[cell, shown] : cells())
+            EXPECT_TRUE(!before.count(cell) || before.at(cell) == shown || told.count(cell))
+                << after << ": row id, column " << testing::PrintToString(cell);
     }
-    const QPalette before = QApplication::palette();
-    QPalette palette;
+
+private:
+    using Cell = std::pair<int, int>; // row id, column
+    std::map<Cell, QVariantList> cells() const
+    {
+        std::map<Cell, QVariantList> out;
+        for (int r = 0; r < m->rowCount(); ++r)
+            for (int c = 0; c < ResultModel::ColumnCount; ++c)
+                out[{m->row(r).id, c}] = {m->index(r, c).data(), m->index(r, c).data(Qt::CheckStateRole)};
+        return out;
+    }
+    const ResultModel *m;
+    const std::map<Cell, QVariantList> before;
+    std::set<Cell> told;
+    QObject context;
 };
 
 // A freshly loaded main window over empty settings, with every box and
@@ -65,6 +80,7 @@ protected:
     }
     void TearDown() override
     {
+        FolderWalk::beforeReading = {};
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -117,10 +133,19 @@ protected:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
         EXPECT_TRUE(guard.isNull());
-        if (guard.isNull())
-            form = nullptr;
+        form = guard.data();
         EXPECT_FALSE(appState().IsWorking);
         EXPECT_EQ(Settings::read(Settings::MainSection, QStringLiteral("text1"), QString()), searchFolder);
+    }
+    // Every column as wide as the wider of its header and its widest cell.
+    void expectColumnsFit(const char *after) const
+    {
+        for (int c = 0; c < ResultModel::ColumnCount; ++c) {
+            int widest = form->ListView1->horizontalHeader()->sectionSizeHint(c);
+            for (int r = 0; r < form->model()->rowCount(); ++r)
+                widest = qMax(widest, form->ListView1->sizeHintForIndex(form->model()->index(r, c)).width());
+            EXPECT_EQ(form->ListView1->horizontalHeader()->sectionSize(c), widest) << after << ", column " << c;
+        }
     }
     Form1 *form = nullptr;
     TempTree t;

@@ -8,11 +8,12 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
 TempTree::TempTree() = default;
-TempTree::TempTree(const QString &under) : m_dir(under + QStringLiteral("/treeXXXXXX")) {}
+TempTree::TempTree(const QString &under) : m_dir((under.isEmpty() ? QDir::tempPath() : under) + QStringLiteral("/treeXXXXXX")) {}
 
 // Qt cannot remove names that are not UTF-8: the tree goes by its bytes.
 TempTree::~TempTree()
@@ -63,4 +64,18 @@ QByteArray TempTree::read(const QString &p)
         out.append(buf, n);
     ::close(fd);
     return out;
+}
+
+QString FixtureMount(const char *variable)
+{
+    const QByteArray dir = qgetenv(variable), mnt = dir + "/mnt";
+    const std::string why = dir.isEmpty() ? std::string(variable) + " is unset: only its CTest entry's fixture mounts this"
+                                          : TempTree::read(QFile::decodeName(dir + "/why")).trimmed().toStdString();
+    if (!why.empty())
+        return [&] { GTEST_SKIP() << why; }(), QString();
+    // Not the folder beneath, where every test would pass on another file system.
+    struct stat in, above;
+    if (::stat(mnt.constData(), &in) != 0 || ::stat(dir.constData(), &above) != 0 || in.st_dev == above.st_dev)
+        return ADD_FAILURE() << "the fixture mounted nothing at " << mnt.constData(), QString();
+    return QFile::decodeName(mnt);
 }

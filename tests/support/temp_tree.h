@@ -10,7 +10,7 @@
 class TempTree {
 public:
     TempTree();
-    // A temp folder inside under (say, a mounted file system).
+    // A temp folder inside under (say, a mounted file system), or the usual place.
     explicit TempTree(const QString &under);
     ~TempTree();
     QString root() const { return m_dir.path(); }
@@ -26,3 +26,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The file system that the CTest fixture of this entry mounted (see
+// scratch_mount.sh), found through an environment variable. Where there is
+// none the test is skipped, with the reason; where the fixture failed, it
+// fails. Either way the result is "", and the test should return.
+QString FixtureMount(const char *variable);

@@ -70,7 +70,9 @@ size_t KeyIndex::hashOf(const ResultRow &row) { return hashParts(PathParts(row.f
 
 void KeyIndex::clear()
 {
-    m_slots.clear();
+    // Given back, not kept: the next fill makes a table of its own size, and
+    // a million rows' table is 16 MB.
+    std::vector<quint64>().swap(m_slots);
     m_used = 0;
 }
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLocale>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -34,27 +35,28 @@ QString nameOf(const QString &path) { return path.mid(path.lastIndexOf(QDir::sep
 // Without hard links. The copy takes the backup name, then trades places
 // with the target in one step; the old file thus always has the target's
 // name or the backup name, never the staging name that clean-up removes.
-bool replaceWithoutLinks(const QString &target, const QString &staged, const QString &backup)
+// The undoing steps leave *error to the step that failed.
+bool replaceWithoutLinks(const QString &target, const QString &staged, const QString &backup, int *error)
 {
-    if (!FileOps::renameNoReplace(staged, backup)) {
+    if (!FileOps::renameNoReplace(staged, backup, error)) {
         FileOps::remove(staged);
         return false;
     }
     bool noExchange = false;
-    if (FileOps::exchange(backup, target, &noExchange))
+    if (FileOps::exchange(backup, target, &noExchange, error))
         return true;
     // The backup name still holds the copy.
-    if (!noExchange || !FileOps::renameNoReplace(backup, staged)) {
+    if (!noExchange || !FileOps::renameNoReplace(backup, staged, error)) {
         FileOps::remove(backup);
         return false;
     }
     // Nor an exchange: rename aside, then the new file in; the target name
     // is empty for that one rename. Undone on failure.
-    if (!FileOps::renameNoReplace(target, backup)) {
+    if (!FileOps::renameNoReplace(target, backup, error)) {
         FileOps::remove(staged);
         return false;
     }
-    if (!FileOps::moveIntoPlace(staged, target, false)) {
+    if (!FileOps::moveIntoPlace(staged, target, false, error)) {
         FileOps::renameNoReplace(backup, target);
         FileOps::remove(staged);
         return false;
@@ -135,72 +137,91 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
     return newest;
 }
 
-bool 文件替换及备份(const QString &target, const QString &master, int noBackup)
+bool 文件替换及备份(const QString &target, const QString &master, int noBackup, FileError *error)
 {
     const FileOps::FileState masterState = FileOps::stateOf(master);
     // Reading needs no more; a refusal is no failure.
     if (masterState.exists && !masterState.ownerWritable)
         FileOps::makeOwnerWritable(master);
-    return ReplaceKnownFiles(target, FileOps::stateOf(target), master, masterState, noBackup);
+    return ReplaceKnownFiles(target, FileOps::stateOf(target), master, masterState, noBackup, error);
 }
 
 bool ReplaceKnownFiles(const QString &target, const FileOps::FileState &targetState, const QString &master,
-                       const FileOps::FileState &masterState, int noBackup)
+                       const FileOps::FileState &masterState, int noBackup, FileError *error)
 {
+    int e = 0; // errno of the first call that failed
+    const auto fail = [error](int code) {
+        if (error)
+            *error = FileError::ofErrno(code);
+        return false;
+    };
+    if (error)
+        *error = FileError();
     // The same file under another name (a link, or another spelling where
     // names ignore case) is never replaced by itself.
     if (targetState.sameFileAs(masterState))
         return false;
-    if (!targetState.regular || (!targetState.ownerWritable && !FileOps::makeOwnerWritable(target)))
-        return false;
+    if (!targetState.exists)
+        return fail(targetState.error);
+    if (!targetState.regular) // a folder or a device where the file was
+        return fail(EINVAL);
+    if (!targetState.ownerWritable && !FileOps::makeOwnerWritable(target, &e))
+        return fail(e);
 
     // The new content is complete on disk before the old file is touched.
-    const FileOps::StagedCopy copy = FileOps::copyToNewFile(master, folderOf(target));
+    const FileOps::StagedCopy copy = FileOps::copyToNewFile(master, folderOf(target), &e);
     if (copy.isEmpty())
-        return false;
+        return fail(e);
     const QString &staged = copy.path();
 
     if (noBackup == 1) {
         // The trash refused: the old file stays as it is.
-        if (!DeleteToRecycleBin(target)) {
+        if (!DeleteToRecycleBin(target, error)) {
             FileOps::remove(staged);
             return false;
         }
-        if (!FileOps::renameNoReplace(staged, target)) {
+        if (!FileOps::renameNoReplace(staged, target, &e)) {
             FileOps::remove(staged); // the old file is safe in the trash
-            return false;
+            return fail(e);
         }
         return true;
     }
 
     const QString backup = target + QLatin1Char('[') + BackupStamp() + ReplaceTag;
     bool noLinks = false;
-    if (FileOps::linkNoReplace(target, backup, &noLinks)) {
+    if (FileOps::linkNoReplace(target, backup, &noLinks, &e)) {
         // Old content now has two names; the target name then moves to the
         // new content in one step, so a crash leaves old or new, never none.
         // Someone may have put another file there meanwhile: that one stays.
-        const bool unchanged = FileOps::stateOf(target).sameFileAs(targetState);
-        if (!unchanged || !FileOps::moveIntoPlace(staged, target)) {
+        const FileOps::FileState now = FileOps::stateOf(target);
+        const bool unchanged = now.sameFileAs(targetState);
+        if (!unchanged || !FileOps::moveIntoPlace(staged, target, true, &e)) {
             if (unchanged)
                 FileOps::remove(backup);
             FileOps::remove(staged);
-            return false;
+            return fail(unchanged ? e : now.exists ? EBUSY : now.error);
         }
         return true;
     }
     if (!noLinks) {
         FileOps::remove(staged);
-        return false;
+        return fail(e);
     }
-    return replaceWithoutLinks(target, staged, backup);
+    return replaceWithoutLinks(target, staged, backup, &e) || fail(e);
 }
 
-QString 文件恢复备份(const QString &path)
+QString 文件恢复备份(const QString &path, FileError *error)
 {
-    if (!FileOps::makeOwnerWritable(path))
-        return QString();
-    const QString suffix = QLatin1Char('[') + BackupStamp() + RestoreTag;
-    if (!FileOps::renameNoReplace(path, path + suffix))
-        return QString();
-    return nameOf(path) + suffix;
+    int e = 0;
+    if (FileOps::makeOwnerWritable(path, &e)) {
+        const QString suffix = QLatin1Char('[') + BackupStamp() + RestoreTag;
+        if (FileOps::renameNoReplace(path, path + suffix, &e)) {
+            if (error)
+                *error = FileError();
+            return nameOf(path) + suffix;
+        }
+    }
+    if (error)
+        *error = FileError::ofErrno(e);
+    return QString();
 }

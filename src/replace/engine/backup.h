@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "shell/engine/file_error.h"
+
 // Backup names: the file's whole name + "[" + 14-digit stamp + a tag. They are
 // the only record of past replacements.
 inline const QString ReplaceTag = QStringLiteral("替换备份]");
@@ -36,14 +38,16 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
 
 // Replaces target with a copy of master after keeping the old file under its
 // backup name (or, with no-backup mode, in the trash). On any failure the
-// target keeps its old content.
-bool 文件替换及备份(const QString &target, const QString &master, int noBackup);
+// target keeps its old content, and *error says what the system refused
+// first (nothing, where the target is the master itself).
+bool 文件替换及备份(const QString &target, const QString &master, int noBackup, FileError *error = nullptr);
 
 namespace FileOps { struct FileState; }
 // The same for a run over many rows: the master was looked at (and made
 // writable) once, the target just now.
 bool ReplaceKnownFiles(const QString &target, const FileOps::FileState &targetState, const QString &master,
-                       const FileOps::FileState &masterState, int noBackup);
+                       const FileOps::FileState &masterState, int noBackup, FileError *error = nullptr);
 
-// Sets a file aside under a restore-conflict name; its new name, or "".
-QString 文件恢复备份(const QString &path);
+// Sets a file aside under a restore-conflict name; its new name, or "" with
+// what the system refused in *error.
+QString 文件恢复备份(const QString &path, FileError *error = nullptr);

@@ -7,11 +7,12 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
+#include <vector>
 
 #ifndef Q_OS_WIN
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -31,7 +32,17 @@ void setError(int *error, int value)
         *error = value;
 }
 
-Faults g_faults;
+struct ActiveFault {
+    Fault fault;
+    int seen = 0;
+};
+std::vector<ActiveFault> g_faults;
+
+#ifndef Q_OS_WIN
+// Whether linkat(AT_EMPTY_PATH) may work here: it needs a privilege that
+// naming through /proc does not, and once refused is not asked again.
+std::atomic<bool> g_emptyPath = true;
+#endif
 
 static_assert(sizeof StagedNamePrefix == 5, "the name's layout below counts on it");
 
@@ -53,7 +64,15 @@ QString newStagedName(const QString &folder)
 }
 } // namespace
 
-void setFaults(const Faults &faults) { g_faults = faults; }
+void setFaults(const QList<Fault> &faults)
+{
+    g_faults.clear();
+    for (const Fault &f : faults)
+        g_faults.push_back({f});
+#ifndef Q_OS_WIN
+    g_emptyPath = true; // what a fault taught is no fact of this system
+#endif
+}
 
 bool isStagedName(const QString &fileName) { return stagedName(fileName.toLatin1().constData()); }
 
@@ -95,6 +114,7 @@ FileState stateOf(const QString &path)
     s.regular = fi.isFile();
     s.ownerWritable = fi.permission(QFileDevice::WriteOwner);
     s.path = fi.absoluteFilePath();
+    s.error = s.exists ? 0 : ENOENT;
     return s;
 }
 
@@ -105,10 +125,13 @@ bool FileState::sameFileAs(const FileState &other) const
 
 bool sameFile(const QString &a, const QString &b) { return stateOf(a).sameFileAs(stateOf(b)); }
 
-bool makeOwnerWritable(const QString &path)
+bool makeOwnerWritable(const QString &path, int *error)
 {
     QFile f(path);
-    return f.exists() && f.setPermissions(f.permissions() | QFileDevice::WriteOwner);
+    const bool exists = f.exists();
+    const bool ok = exists && f.setPermissions(f.permissions() | QFileDevice::WriteOwner);
+    setError(error, ok ? 0 : exists ? EACCES : ENOENT);
+    return ok;
 }
 
 StagedCopy copyToNewFile(const QString &source, const QString &folder, int *error)
@@ -150,40 +173,70 @@ bool remove(const QString &path) { return QFile::remove(path); }
 namespace {
 QByteArray local(const QString &path) { return EncodeFileName(path); }
 
-int linkFile(const char *from, const char *to)
+// Whether the test table fails this call now; errno tells how.
+bool injected(Call call)
 {
-    if (g_faults.noLink) {
-        errno = EPERM;
-        return -1;
+    if (g_faults.empty())
+        return false;
+    bool fail = false;
+    for (ActiveFault &f : g_faults) {
+        if (f.fault.call != call)
+            continue;
+        const int n = ++f.seen;
+        if (!fail && n > f.fault.after && (f.fault.times == 0 || n <= f.fault.after + f.fault.times)) {
+            errno = f.fault.error;
+            fail = true;
+        }
     }
-    return ::link(from, to);
+    return fail;
 }
+
+int sysLink(const char *from, const char *to) { return injected(Call::Link) ? -1 : ::link(from, to); }
+int sysRenameat2(const char *from, const char *to, unsigned flags)
+{
+    if (injected(flags & RENAME_EXCHANGE ? Call::RenameExchange : Call::RenameNoReplace))
+        return -1;
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+}
+int sysRename(const char *from, const char *to) { return injected(Call::Rename) ? -1 : ::rename(from, to); }
+int sysUnlink(const char *path) { return injected(Call::Unlink) ? -1 : ::unlink(path); }
+int sysChmod(const char *path, mode_t mode) { return injected(Call::Chmod) ? -1 : ::chmod(path, mode); }
+int sysFchmod(int fd, mode_t mode) { return injected(Call::Chmod) ? -1 : ::fchmod(fd, mode); }
+int sysOpen(Call call, const char *path, int flags, mode_t mode = 0)
+{
+    return injected(call) ? -1 : ::open(path, flags, mode);
+}
+
+// What renameat2 says where the file system cannot do what its flag asks.
+bool renameFlagUnsupported(int e) { return e == EINVAL || e == ENOSYS || e == EOPNOTSUPP; }
+// What link says where the file system has no hard links, or no more for this file.
+bool linksUnsupported(int e) { return e == EPERM || e == EOPNOTSUPP || e == ENOSYS || e == EXDEV || e == EMLINK; }
 } // namespace
 
 bool renameNoReplace(const QString &from, const QString &to, int *error)
 {
     const QByteArray f = local(from), t = local(to);
-    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0) {
+    if (sysRenameat2(f.constData(), t.constData(), RENAME_NOREPLACE) == 0) {
         setError(error, 0);
         return true;
     }
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    if (!renameFlagUnsupported(errno)) {
         setError(error, errno);
         return false;
     }
     // The file system cannot rename without replacing: a second name that
     // cannot exist twice, then the old name goes.
-    if (linkFile(f.constData(), t.constData()) == 0) {
-        if (::unlink(f.constData()) != 0) {
+    if (sysLink(f.constData(), t.constData()) == 0) {
+        if (sysUnlink(f.constData()) != 0) {
             const int e = errno;
-            ::unlink(t.constData());
+            sysUnlink(t.constData());
             setError(error, e);
             return false;
         }
         setError(error, 0);
         return true;
     }
-    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+    if (!linksUnsupported(errno)) {
         setError(error, errno);
         return false;
     }
@@ -193,7 +246,7 @@ bool renameNoReplace(const QString &from, const QString &to, int *error)
         setError(error, EEXIST);
         return false;
     }
-    const bool ok = ::rename(f.constData(), t.constData()) == 0;
+    const bool ok = sysRename(f.constData(), t.constData()) == 0;
     setError(error, ok ? 0 : errno);
     return ok;
 }
@@ -202,8 +255,10 @@ FileState stateOf(const QString &path)
 {
     FileState s;
     struct stat st;
-    if (::stat(local(path).constData(), &st) != 0)
+    if (::stat(local(path).constData(), &st) != 0) {
+        s.error = errno;
         return s;
+    }
     s.exists = true;
     s.regular = S_ISREG(st.st_mode);
     s.ownerWritable = st.st_mode & S_IWUSR;
@@ -219,23 +274,27 @@ bool FileState::sameFileAs(const FileState &other) const
 
 bool sameFile(const QString &a, const QString &b) { return stateOf(a).sameFileAs(stateOf(b)); }
 
-bool makeOwnerWritable(const QString &path)
+bool makeOwnerWritable(const QString &path, int *error)
 {
     const QByteArray p = local(path);
     // Held without following a link, so the mode changed is the one looked at.
     const int fd = ::open(p.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        setError(error, errno);
         return false;
+    }
     struct stat st;
     bool ok = ::fstat(fd, &st) == 0;
     if (ok && !S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) {
         char self[32];
         std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-        ok = ::chmod(self, (st.st_mode & 07777) | S_IWUSR) == 0;
+        ok = sysChmod(self, (st.st_mode & 07777) | S_IWUSR) == 0;
         if (!ok && errno == ENOENT) // no /proc
-            ok = ::chmod(p.constData(), (st.st_mode & 07777) | S_IWUSR) == 0;
+            ok = sysChmod(p.constData(), (st.st_mode & 07777) | S_IWUSR) == 0;
     }
+    const int e = ok ? 0 : errno;
     ::close(fd);
+    setError(error, e);
     return ok;
 }
 
@@ -251,7 +310,7 @@ bool copyData(int in, int out, off_t size)
     off_t copied = 0;
     for (;;) {
         if (kernel) {
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            const ssize_t n = injected(Call::CopyRange) ? -1 : ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
             if (n > 0) {
                 copied += n;
                 // All there was when we looked: no call just to meet the end.
@@ -279,7 +338,7 @@ bool copyData(int in, int out, off_t size)
             return false;
         }
         for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buf + done, static_cast<size_t>(n - done));
+            const ssize_t w = injected(Call::Write) ? -1 : ::write(out, buf + done, static_cast<size_t>(n - done));
             if (w < 0) {
                 if (errno == EINTR)
                     continue;
@@ -323,8 +382,8 @@ void removeStaleCopies(const QString &path)
 // hidden one; locked either way before anyone can see it.
 int createStaged(const QString &folder, QString *named)
 {
-    if (!g_faults.noTmpFile) {
-        const int fd = ::open(local(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    {
+        const int fd = sysOpen(Call::OpenTmpFile, local(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0) {
             ::flock(fd, LOCK_EX);
             return fd;
@@ -332,7 +391,7 @@ int createStaged(const QString &folder, QString *named)
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         *named = newStagedName(folder);
-        const int fd = ::open(local(*named).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fd = sysOpen(Call::Create, local(*named).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -351,17 +410,18 @@ int createStaged(const QString &folder, QString *named)
 // Names a complete nameless copy.
 bool nameStaged(int fd, const QString &folder, QString *name)
 {
-    static std::atomic<bool> emptyPath = true; // needs a privilege; /proc does not
     char self[32];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         *name = newStagedName(folder);
         const QByteArray n = local(*name);
-        if (emptyPath && ::linkat(fd, "", AT_FDCWD, n.constData(), AT_EMPTY_PATH) == 0)
+        const bool emptyPath = g_emptyPath;
+        if (emptyPath && (injected(Call::LinkEmptyPath) ? -1 : ::linkat(fd, "", AT_FDCWD, n.constData(), AT_EMPTY_PATH)) == 0)
             return true;
-        if (emptyPath && errno != EEXIST)
-            emptyPath = false;
-        if (!emptyPath && ::linkat(AT_FDCWD, self, AT_FDCWD, n.constData(), AT_SYMLINK_FOLLOW) == 0)
+        if (emptyPath && errno == EEXIST)
+            continue;
+        g_emptyPath = false;
+        if ((injected(Call::LinkProcFd) ? -1 : ::linkat(AT_FDCWD, self, AT_FDCWD, n.constData(), AT_SYMLINK_FOLLOW)) == 0)
             return true;
         if (errno != EEXIST)
             return false;
@@ -373,14 +433,15 @@ bool nameStaged(int fd, const QString &folder, QString *name)
 
 StagedCopy copyToNewFile(const QString &source, const QString &folder, int *error)
 {
-    const int in = ::open(local(source).constData(), O_RDONLY | O_CLOEXEC);
+    const int in = sysOpen(Call::Open, local(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
         setError(error, errno);
         return StagedCopy();
     }
     struct stat st;
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        setError(error, errno ? errno : EINVAL);
+    const bool looked = ::fstat(in, &st) == 0;
+    if (!looked || !S_ISREG(st.st_mode)) {
+        setError(error, !looked ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
         ::close(in);
         return StagedCopy();
     }
@@ -395,7 +456,7 @@ StagedCopy copyToNewFile(const QString &source, const QString &folder, int *erro
     }
     bool ok = copyData(in, out, st.st_size);
     int e = ok ? 0 : errno;
-    if (ok && ::fchmod(out, (st.st_mode & 07777) | S_IWUSR) != 0) {
+    if (ok && sysFchmod(out, (st.st_mode & 07777) | S_IWUSR) != 0) {
         ok = false;
         e = errno;
     }
@@ -417,7 +478,7 @@ StagedCopy copyToNewFile(const QString &source, const QString &folder, int *erro
     ::close(in);
     if (!ok) {
         if (!temp.isEmpty())
-            ::unlink(local(temp).constData());
+            sysUnlink(local(temp).constData());
         if (lock >= 0)
             ::close(lock);
         setError(error, e);
@@ -429,12 +490,8 @@ StagedCopy copyToNewFile(const QString &source, const QString &folder, int *erro
 
 bool moveIntoPlace(const QString &staged, const QString &target, bool overwrite, int *error)
 {
-    if (g_faults.moveInFails) {
-        setError(error, EIO);
-        return false;
-    }
     const QByteArray s = local(staged), t = local(target);
-    const bool ok = overwrite ? ::rename(s.constData(), t.constData()) == 0
+    const bool ok = overwrite ? sysRename(s.constData(), t.constData()) == 0
                               : renameNoReplace(staged, target, error);
     if (overwrite)
         setError(error, ok ? 0 : errno);
@@ -443,17 +500,13 @@ bool moveIntoPlace(const QString &staged, const QString &target, bool overwrite,
 
 bool exchange(const QString &a, const QString &b, bool *unsupported, int *error)
 {
-    *unsupported = g_faults.noExchange;
-    if (g_faults.noExchange || g_faults.moveInFails) {
-        setError(error, g_faults.noExchange ? EINVAL : EIO);
-        return false;
-    }
-    if (::renameat2(AT_FDCWD, local(a).constData(), AT_FDCWD, local(b).constData(), RENAME_EXCHANGE) == 0) {
+    *unsupported = false;
+    if (sysRenameat2(local(a).constData(), local(b).constData(), RENAME_EXCHANGE) == 0) {
         setError(error, 0);
         return true;
     }
     const int e = errno;
-    *unsupported = e == EINVAL || e == ENOSYS || e == EOPNOTSUPP;
+    *unsupported = renameFlagUnsupported(e);
     setError(error, e);
     return false;
 }
@@ -461,17 +514,17 @@ bool exchange(const QString &a, const QString &b, bool *unsupported, int *error)
 bool linkNoReplace(const QString &from, const QString &to, bool *unsupported, int *error)
 {
     *unsupported = false;
-    if (linkFile(local(from).constData(), local(to).constData()) == 0) {
+    if (sysLink(local(from).constData(), local(to).constData()) == 0) {
         setError(error, 0);
         return true;
     }
     const int e = errno;
-    *unsupported = e == EPERM || e == EOPNOTSUPP || e == ENOSYS || e == EXDEV || e == EMLINK;
+    *unsupported = linksUnsupported(e);
     setError(error, e);
     return false;
 }
 
-bool remove(const QString &path) { return ::unlink(local(path).constData()) == 0; }
+bool remove(const QString &path) { return sysUnlink(local(path).constData()) == 0; }
 
 #endif
 

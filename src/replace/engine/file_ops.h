@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -16,6 +17,7 @@ struct FileState {
     bool ownerWritable = false;
     quint64 device = 0, inode = 0;
     QString path; // where identity is a path (Windows)
+    int error = 0; // why the look found nothing (errno)
     bool sameFileAs(const FileState &other) const;
 };
 FileState stateOf(const QString &path);
@@ -26,7 +28,7 @@ bool sameFile(const QString &a, const QString &b);
 
 // The nearest thing to "attributes to normal": the owner may write. A
 // symbolic link is left as it is: its mode is its target's, another file.
-bool makeOwnerWritable(const QString &path);
+bool makeOwnerWritable(const QString &path, int *error = nullptr);
 
 // A staged copy: its name, and a lock on it that tells other instances it
 // is not stale. The lock goes with the object.
@@ -74,14 +76,34 @@ bool linkNoReplace(const QString &from, const QString &to, bool *unsupported, in
 
 bool remove(const QString &path);
 
-// Test seam: kernel offers to withhold, as file systems without them do,
-// and the step that puts a new copy in place to fail.
-struct Faults {
-    bool noLink = false;
-    bool noExchange = false;
-    bool noTmpFile = false;
-    bool moveInFails = false;
+// Test seam at the system calls: a call named here fails with the given
+// errno, as a file system or kernel would make it fail, and the code above
+// it maps that errno as it would a real one (to "unsupported", a fallback, a
+// cause). Each fault counts the calls of its kind: the first `after` pass,
+// then `times` fail (0: every one after). Set while no file operation runs;
+// an empty list ends them. Cheap enough to stay in every build: with no
+// faults set, one test of an empty list per call.
+enum class Call : quint8 {
+    Link,            // link()
+    LinkEmptyPath,   // linkat(AT_EMPTY_PATH): naming a nameless copy
+    LinkProcFd,      // linkat() of /proc/self/fd/N: the same without the privilege
+    RenameNoReplace, // renameat2(RENAME_NOREPLACE)
+    RenameExchange,  // renameat2(RENAME_EXCHANGE)
+    Rename,          // rename()
+    Unlink,          // unlink()
+    OpenTmpFile,     // open(O_TMPFILE)
+    Create,          // open(O_CREAT | O_EXCL) of a named staged copy
+    Open,            // open() of the file to copy
+    CopyRange,       // copy_file_range()
+    Write,           // write() of the plain copy loop
+    Chmod,           // chmod() and fchmod()
 };
-void setFaults(const Faults &faults);
+struct Fault {
+    Call call;
+    int error;
+    int after = 0;
+    int times = 0;
+};
+void setFaults(const QList<Fault> &faults);
 
 } // namespace FileOps

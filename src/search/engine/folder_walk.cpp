@@ -165,6 +165,8 @@ void FolderWalk::遍历文件夹(const QString &folder)
 
 void FolderWalk::visit(const QString &folder, int depth)
 {
+    if (beforeReading)
+        beforeReading(folder);
     std::shared_ptr<const Listing> listing;
     std::shared_ptr<bool> descent;
     const Read read = obtain(folder, depth, listing, descent);
@@ -367,14 +369,15 @@ void FoundReader::closeFolder()
     m_dirTried = false;
 }
 
-bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough)
+bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most)
 {
     const ReadAheadSettings &settings = readAheadSettings();
     if (!m_ahead && settings.when == ReadAheadSettings::When::Always)
         m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
     if (m_ahead)
-        return readInLine(out, enough);
+        return readInLine(out, enough, most);
     const std::vector<WalkFinds::Run> &runs = m_finds.runs();
+    const size_t before = out.size();
     int sinceAsked = 0;
     m_meter.start();
     int measured = 0;
@@ -383,6 +386,8 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
         const char *block = m_finds.bytes(run);
         m_at = std::max(m_at, run.begin);
         while (m_at < run.end) {
+            if (out.size() - before >= most)
+                return false;
             if (enough && ++sinceAsked >= 64) {
                 sinceAsked = 0;
                 if (enough())
@@ -398,7 +403,7 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
                 if (settings.when == ReadAheadSettings::When::Auto && m_meter.slow(settings)) {
                     closeFolder();
                     m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
-                    return readInLine(out, enough);
+                    return readInLine(out, enough, most - (out.size() - before));
                 }
             }
             const char *name = block + m_at;
@@ -440,11 +445,14 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
     return true;
 }
 
-bool FoundReader::readInLine(std::vector<FoundFile> &out, const std::function<bool()> &enough)
+bool FoundReader::readInLine(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most)
 {
     const std::vector<WalkFinds::Run> &runs = m_finds.runs();
+    const size_t before = out.size();
     int sinceAsked = 0;
     for (;;) {
+        if (out.size() - before >= most)
+            return false;
         // The accepted names go in line first, up to the bound; the filter
         // runs here, on the reader's thread.
         while (m_run < runs.size() && !m_ahead->full()) {

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -61,6 +62,9 @@ public:
         void add(const char *name, size_t length, bool isFile, bool isFolder);
     };
     static bool 能否枚举(const Listing &listing) { return listing.subfoldersEnumerable; }
+    // For tests: called with each folder just before the walk reads it, so a
+    // test can act at a known point of a walk. Empty in the program.
+    static inline std::function<void(const QString &folder)> beforeReading;
 
     enum class Read { Missing, Unreadable, Done };
     // One folder's entries by the system calls alone; safe on any thread.
@@ -143,11 +147,12 @@ public:
     FoundReader &operator=(const FoundReader &) = delete;
 
     // Appends found files to out until every name is looked at (returns
-    // true) or enough() says so; enough is asked every few names.
-    bool read(std::vector<FoundFile> &out, const std::function<bool()> &enough = {});
+    // true), most files are appended, or enough() says so; enough is asked
+    // every few names.
+    bool read(std::vector<FoundFile> &out, const std::function<bool()> &enough = {}, size_t most = SIZE_MAX);
 
 private:
-    bool readInLine(std::vector<FoundFile> &out, const std::function<bool()> &enough);
+    bool readInLine(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most);
     void addFound(std::vector<FoundFile> &out, const QString &folder, const char *name, qint64 size, qint64 mtime);
     void closeFolder();
     QString typeNameFor(const QString &extension);

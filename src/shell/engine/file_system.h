@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "shell/engine/file_error.h"
+
 // File names are bytes on Linux. The program keeps them in QStrings without
 // losing any: bytes that are not part of valid UTF-8 become the lone
 // surrogates U+DC80..U+DCFF, and encoding turns those back into the bytes.
@@ -12,7 +14,7 @@ QByteArray EncodeFileName(const QString &path);
 // A name or path as the user sees it: undecodable bytes show as U+FFFD.
 QString ShownFileName(const QString &path);
 
-// Existence tests and the trash. None of them reports more than its result.
+// Existence tests and the trash. None but the trash reports more than its result.
 
 // For text the user typed: true only for an existing file (never a folder).
 // Blanks around the text are ignored when the text as typed names nothing, and
@@ -48,5 +50,6 @@ void NoteStagedNamesIn(const QString &folder);
 bool TakeNotedFolder(const QString &folder);
 
 // Sends one file to the desktop trash; true only when it is in the trash.
-// Where no trash can take it the file stays where it is.
-bool DeleteToRecycleBin(const QString &path);
+// Where no trash can take it the file stays where it is, and *error says
+// why (GIO's code where GIO refused).
+bool DeleteToRecycleBin(const QString &path, FileError *error = nullptr);
