@@ -24,6 +24,8 @@ for f in ./usr/bin/samename "./usr/share/applications/$id.desktop" "./usr/share/
          "./usr/share/icons/hicolor/48x48/apps/$id.png" ./usr/share/doc/samename/copyright; do
   grep -qx -- "$f" <<<"$contents" || fail "package lacks $f"
 done
-dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/samename/copyright | grep -q '^MIT License' \
-  || fail "copyright is not the MIT licence"
+# Read whole first: grep -q would stop the pipe early and, under pipefail,
+# tar's broken pipe would fail a good package.
+copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/samename/copyright)
+grep -q '^MIT License' <<<"$copyright" || fail "copyright is not the MIT licence"
 echo "package OK: $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB"

@@ -1,5 +1,6 @@
 #include "search/engine/folder_walk.h"
 
+#include "search/engine/read_ahead.h"
 #include "shell/engine/file_system.h"
 #include "shell/engine/file_texts.h"
 
@@ -9,6 +10,7 @@
 #include <QMimeDatabase>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #ifdef Q_OS_WIN
 #include <QDirIterator>
@@ -93,11 +95,22 @@ bool equalsAsciiIgnoringCase(const char *s, size_t n, const QByteArray &lower)
 }
 
 // Type names by extension for the whole run: they come from the MIME
-// database by name alone, and never change.
-QHash<QString, QString> &typeNames()
+// database by name alone, and never change. Any thread that makes found
+// files may ask, so the table is kept under its lock.
+struct TypeNames {
+    std::mutex lock;
+    QHash<QString, QString> names;
+};
+TypeNames &typeNames()
 {
-    static QHash<QString, QString> names;
+    static TypeNames names;
     return names;
+}
+
+FolderWalk::Read readWithSeam(const QString &folder, FolderWalk::Listing &listing)
+{
+    const auto &read = FolderWalk::seam().read;
+    return read ? read(folder, listing) : FolderWalk::readFolder(folder, listing);
 }
 
 } // namespace
@@ -114,10 +127,20 @@ void FolderWalk::Listing::add(const char *name, size_t length, bool file, bool f
 
 FolderWalk::FolderWalk(SearchState &state, WalkHost &host) : m_state(state), m_host(host) {}
 
+FolderWalk::~FolderWalk() = default;
+
+FolderWalk::Seam &FolderWalk::seam()
+{
+    static Seam seam;
+    return seam;
+}
+
 void FolderWalk::walk(const QString &folder)
 {
+    // Shown at once: the first folder may take a while to read.
     m_statusKind = Pending::Text;
     m_statusText = folder;
+    flush();
     m_state.SearchedFolders.clear();
     m_state.Finds.clear();
     // Resolved once: every path below it is then exactly what is read.
@@ -134,36 +157,125 @@ void FolderWalk::搜索文件夹(const QString &folder)
 
 void FolderWalk::遍历文件夹(const QString &folder)
 {
+    m_meter = WaitMeter();
+    m_counts = ReadAheadCounts();
+    visit(folder, 0);
+    finishReadAhead();
+}
+
+void FolderWalk::visit(const QString &folder, int depth)
+{
     if (beforeReading)
         beforeReading(folder);
-    Listing listing;
-    const Read read = readFolder(folder, listing);
+    std::shared_ptr<const Listing> listing;
+    std::shared_ptr<bool> descent;
+    const Read read = obtain(folder, depth, listing, descent);
     if (read == Read::Missing)
         return;
     if (read == Read::Done)
-        collect(folder, listing);
-    if (!m_host.includeSubfolders())
+        collect(folder, *listing);
+    if (!m_host.includeSubfolders()) {
+        if (m_ahead)
+            m_ahead->skipBelow(depth);
         return;
+    }
+    if (m_ahead)
+        m_ahead->descend({read, listing, descent});
     m_state.SearchedFolders.append(folder);
-    if (read != Read::Done || !能否枚举(listing))
+    if (read != Read::Done || !能否枚举(*listing))
         return;
-    for (const Entry &e : listing.entries) {
+    m_frames.push_back(Frame{&folder, listing, 0, depth});
+    for (size_t i = 0; i < listing->entries.size(); ++i) {
+        const Entry &e = listing->entries[i];
         if (!e.isFolder)
             continue;
-        const QString sub = JoinPath(folder, listing.name(e));
+        m_frames.back().at = i;
+        const QString sub = JoinPath(folder, listing->name(e));
         m_statusKind = Pending::Folder;
         m_statusText = sub;
         flushAndLetEventsRun();
         if (m_host.stopRequested())
-            return;
-        遍历文件夹(sub);
+            break;
+        visit(sub, depth + 1);
     }
+    m_frames.pop_back();
+}
+
+FolderWalk::Read FolderWalk::obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing,
+                                    std::shared_ptr<bool> &descent)
+{
+    const ReadAheadSettings &settings = readAheadSettings();
+    if (!m_ahead && settings.when == ReadAheadSettings::When::Always) {
+        startReadAhead();
+        m_ahead->queueFolder(folder, depth);
+        queueAboveForReadAhead();
+    }
+    // Back to reading one by one where the read-ahead found the cache warm.
+    if (m_ahead && settings.when == ReadAheadSettings::When::Auto && m_ahead->cached()) {
+        finishReadAhead();
+        m_meter = WaitMeter();
+    }
+    Read read;
+    if (m_ahead) {
+        FolderReadAhead::Taken taken = m_ahead->take(folder, depth, [this] { flushAndLetEventsRun(); });
+        read = taken.read;
+        listing = std::move(taken.listing);
+        descent = std::move(taken.descent);
+    } else {
+        auto own = std::make_shared<Listing>();
+        m_meter.start();
+        read = readWithSeam(folder, *own);
+        m_meter.stop();
+        listing = own;
+        descent = std::make_shared<bool>(false);
+        // A folder read that waited for the disk is seldom the last: from here
+        // on the next folders are read ahead, in the order the walk goes.
+        if (settings.when == ReadAheadSettings::When::Auto && m_meter.slow(settings)) {
+            startReadAhead();
+            if (read == Read::Done && 能否枚举(*listing))
+                m_ahead->queueSubfolders(folder, listing, 0, depth + 1, descent);
+            queueAboveForReadAhead();
+        }
+    }
+    if (seam().beforeUse)
+        seam().beforeUse(folder, [this] {
+            if (m_ahead)
+                m_ahead->settle();
+        });
+    return read;
+}
+
+void FolderWalk::startReadAhead()
+{
+    // Nothing below a folder is read ahead while subfolders are not searched.
+    m_ahead = std::make_unique<FolderReadAhead>(readWithSeam, readAheadSettings(), m_host.includeSubfolders());
+    m_counts.used = true;
+}
+
+void FolderWalk::queueAboveForReadAhead()
+{
+    // What the walk has yet to reach above the folder it is in, innermost
+    // first: the subfolders after the one it went into, at every level.
+    for (auto f = m_frames.rbegin(); f != m_frames.rend(); ++f)
+        m_ahead->queueSubfolders(*f->folder, f->listing, f->at + 1, f->depth + 1, std::make_shared<bool>(true));
+}
+
+void FolderWalk::finishReadAhead()
+{
+    if (!m_ahead)
+        return;
+    m_ahead->finish([this] { flushAndLetEventsRun(); });
+    const FolderReadAhead::Stats stats = m_ahead->stats();
+    m_counts.ready += stats.readAhead;
+    m_counts.waited += stats.waited;
+    m_counts.restarts += stats.restarts;
+    m_ahead.reset();
 }
 
 void FolderWalk::收集文件夹文件(const QString &folder)
 {
     Listing listing;
-    if (readFolder(folder, listing) == Read::Done)
+    if (readWithSeam(folder, listing) == Read::Done)
         collect(folder, listing);
 }
 
@@ -203,7 +315,7 @@ void FolderWalk::preparePattern()
         m_asciiExtension = latin.toLower();
 }
 
-void FolderWalk::collect(const QString &folder, Listing &listing)
+void FolderWalk::collect(const QString &folder, const Listing &listing)
 {
     const QString folderPath = folderPathOf(folder);
     preparePattern();
@@ -259,9 +371,16 @@ void FoundReader::closeFolder()
 
 bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most)
 {
+    const ReadAheadSettings &settings = readAheadSettings();
+    if (!m_ahead && settings.when == ReadAheadSettings::When::Always)
+        m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
+    if (m_ahead)
+        return readInLine(out, enough, most);
     const std::vector<WalkFinds::Run> &runs = m_finds.runs();
     const size_t before = out.size();
     int sinceAsked = 0;
+    m_meter.start();
+    int measured = 0;
     while (m_run < runs.size()) {
         const WalkFinds::Run &run = runs[m_run];
         const char *block = m_finds.bytes(run);
@@ -274,6 +393,19 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
                 if (enough())
                     return false;
             }
+            if (measured == 32) {
+                // A few stat calls at a time are measured: the clock would
+                // cost more than a cached call. Where they waited for the
+                // disk, the rest are read ahead by worker threads.
+                m_meter.stop(m_typeLookups, true);
+                m_typeLookups = std::chrono::microseconds(0);
+                measured = 0;
+                if (settings.when == ReadAheadSettings::When::Auto && m_meter.slow(settings)) {
+                    closeFolder();
+                    m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
+                    return readInLine(out, enough, most - (out.size() - before));
+                }
+            }
             const char *name = block + m_at;
             const size_t length = std::strlen(name);
             m_at += static_cast<quint32>(length + 1);
@@ -282,6 +414,9 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
             qint64 size = 0;
             std::time_t mtime = 0;
             bool facts = false;
+            ++measured;
+            if (FolderWalk::seam().beforeFacts)
+                FolderWalk::seam().beforeFacts(name);
 #ifdef Q_OS_WIN
             const QFileInfo fi(JoinPath(run.folder, DecodeFileName(name, static_cast<qsizetype>(length))));
             facts = fi.isFile();
@@ -300,23 +435,75 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
             mtime = st.st_mtim.tv_sec;
 #endif
             // A file gone since the folder was read is passed over.
-            if (!facts)
-                continue;
-            FoundFile f;
-            f.FileName = DecodeFileName(name, static_cast<qsizetype>(length));
-            const qsizetype d = f.FileName.lastIndexOf(QLatin1Char('.'));
-            f.Extension = d < 0 ? QString() : extensionFor(QStringView(f.FileName).mid(d + 1));
-            f.TypeName = typeNameFor(f.Extension);
-            f.Size = size;
-            f.FolderPath = run.folder;
-            f.MTime = mtime;
-            out.push_back(std::move(f));
+            if (facts)
+                addFound(out, run.folder, name, size, mtime);
         }
         closeFolder();
         ++m_run;
         m_at = 0;
     }
     return true;
+}
+
+bool FoundReader::readInLine(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most)
+{
+    const std::vector<WalkFinds::Run> &runs = m_finds.runs();
+    const size_t before = out.size();
+    int sinceAsked = 0;
+    for (;;) {
+        if (out.size() - before >= most)
+            return false;
+        // The accepted names go in line first, up to the bound; the filter
+        // runs here, on the reader's thread.
+        while (m_run < runs.size() && !m_ahead->full()) {
+            const WalkFinds::Run &run = runs[m_run];
+            m_at = std::max(m_at, run.begin);
+            if (m_at >= run.end) {
+                ++m_run;
+                m_at = 0;
+                continue;
+            }
+            if (enough && ++sinceAsked >= 64) {
+                sinceAsked = 0;
+                if (enough())
+                    return false;
+            }
+            const char *name = m_finds.bytes(run) + m_at;
+            const size_t length = std::strlen(name);
+            m_at += static_cast<quint32>(length + 1);
+            if (!m_accept || m_accept(name, length))
+                m_ahead->add(m_run, name);
+        }
+        if (m_ahead->empty())
+            return true;
+        FactReadAhead::Fact fact;
+        if (!m_ahead->next(fact, std::chrono::milliseconds(10))) {
+            if (enough && enough())
+                return false;
+            continue;
+        }
+        // A file gone since the folder was read is passed over.
+        if (fact.found)
+            addFound(out, runs[fact.run].folder, fact.name, fact.size, fact.mtime);
+        if (enough && ++sinceAsked >= 64) {
+            sinceAsked = 0;
+            if (enough())
+                return false;
+        }
+    }
+}
+
+void FoundReader::addFound(std::vector<FoundFile> &out, const QString &folder, const char *name, qint64 size, qint64 mtime)
+{
+    FoundFile f;
+    f.FileName = DecodeFileName(name, static_cast<qsizetype>(std::strlen(name)));
+    const qsizetype d = f.FileName.lastIndexOf(QLatin1Char('.'));
+    f.Extension = d < 0 ? QString() : extensionFor(QStringView(f.FileName).mid(d + 1));
+    f.TypeName = typeNameFor(f.Extension);
+    f.Size = size;
+    f.FolderPath = folder;
+    f.MTime = mtime;
+    out.push_back(std::move(f));
 }
 
 const QString &FoundReader::extensionFor(QStringView extension)
@@ -331,17 +518,21 @@ const QString &FoundReader::extensionFor(QStringView extension)
     return m_extensions.back().second;
 }
 
-const QString &FoundReader::typeNameFor(const QString &extension)
+QString FoundReader::typeNameFor(const QString &extension)
 {
-    QHash<QString, QString> &names = typeNames();
-    auto it = names.constFind(extension);
-    if (it != names.constEnd())
+    TypeNames &types = typeNames();
+    std::lock_guard lock(types.lock);
+    auto it = types.names.constFind(extension);
+    if (it != types.names.constEnd())
         return *it;
-    // By name only: no file is opened to guess its type.
+    // By name only: no file is opened to guess its type. The first look loads
+    // the database, which is not the wait on stat calls that is measured.
+    const auto start = std::chrono::steady_clock::now();
     static const QMimeDatabase db;
     const QString comment =
         db.mimeTypeForFile(QStringLiteral("a.") + extension, QMimeDatabase::MatchExtension).comment();
-    return *names.insert(extension, comment);
+    m_typeLookups += std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    return *types.names.insert(extension, comment);
 }
 
 void FolderWalk::flush()

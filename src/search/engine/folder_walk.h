@@ -1,11 +1,18 @@
 #pragma once
 #include "search/engine/found_file.h"
+#include "search/engine/wait_meter.h"
 
 #include <QHash>
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
+
+class FolderReadAhead;
+class FactReadAhead;
 
 // What the walk needs from the window that runs it. The walk reads the two
 // flags afresh at every check, so the user can change them between folders.
@@ -21,9 +28,13 @@ public:
 
 // Walks the folder tree depth-first and records the names of the candidate
 // files of a search in SearchState::Finds. Links to folders are not descended into.
+// Where folder reads keep the walk waiting, worker threads list the next
+// folders ahead of it (read_ahead.h); the walk still takes them one by one in
+// its own order, on its own thread.
 class FolderWalk {
 public:
     FolderWalk(SearchState &state, WalkHost &host);
+    ~FolderWalk();
 
     // The walk alone: names only, no file's facts read.
     void walk(const QString &folder);
@@ -55,10 +66,45 @@ public:
     // test can act at a known point of a walk. Empty in the program.
     static inline std::function<void(const QString &folder)> beforeReading;
 
-private:
     enum class Read { Missing, Unreadable, Done };
-    Read readFolder(const QString &folder, Listing &listing);
-    void collect(const QString &folder, Listing &listing);
+    // One folder's entries by the system calls alone; safe on any thread.
+    static Read readFolder(const QString &folder, Listing &listing);
+
+    // For tests. read stands in for readFolder on whichever thread reads the
+    // folder (it may call readFolder and change what it says); beforeUse runs
+    // on the walk's thread once a folder's listing is at hand, before the walk
+    // uses it, and may call settle to let the read-ahead read all it may;
+    // beforeFacts runs before a found file's facts are read, on the thread
+    // that reads them.
+    struct Seam {
+        std::function<Read(const QString &folder, Listing &listing)> read;
+        std::function<void(const QString &folder, const std::function<void()> &settle)> beforeUse;
+        std::function<void(const char *name)> beforeFacts;
+    };
+    static Seam &seam();
+    // How the last walk's read-ahead went: folders found ready, folders
+    // waited for, and times the walk asked for a folder out of line.
+    struct ReadAheadCounts {
+        bool used = false;
+        int ready = 0;
+        int waited = 0;
+        int restarts = 0;
+    };
+    ReadAheadCounts readAheadCounts() const { return m_counts; }
+
+private:
+    struct Frame {
+        const QString *folder;
+        std::shared_ptr<const Listing> listing;
+        size_t at;
+        int depth;
+    };
+    void visit(const QString &folder, int depth);
+    Read obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing, std::shared_ptr<bool> &descent);
+    void startReadAhead();
+    void queueAboveForReadAhead();
+    void finishReadAhead();
+    void collect(const QString &folder, const Listing &listing);
     bool isCandidate(const Listing &listing, const Entry &e) const;
     void preparePattern();
     // The screen shows the latest status and bar value; writing them once per
@@ -82,6 +128,11 @@ private:
     int m_progressMax = 100;
     int m_progressValue = 0;
     bool m_progressDirty = false;
+
+    std::unique_ptr<FolderReadAhead> m_ahead;
+    std::vector<Frame> m_frames; // the folders whose subfolders the walk is going through
+    WaitMeter m_meter; // of the folders read one by one
+    ReadAheadCounts m_counts;
 };
 
 // Reads the facts of the names a walk recorded that a filter lets through,
@@ -101,8 +152,10 @@ public:
     bool read(std::vector<FoundFile> &out, const std::function<bool()> &enough = {}, size_t most = SIZE_MAX);
 
 private:
+    bool readInLine(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most);
+    void addFound(std::vector<FoundFile> &out, const QString &folder, const char *name, qint64 size, qint64 mtime);
     void closeFolder();
-    const QString &typeNameFor(const QString &extension);
+    QString typeNameFor(const QString &extension);
     const QString &extensionFor(QStringView extension);
 
     const WalkFinds &m_finds;
@@ -111,5 +164,9 @@ private:
     quint32 m_at = 0; // within the run's block
     int m_dirFd = -1; // the current run's folder, opened at its first accepted name
     bool m_dirTried = false;
+    // The reader's own, on the thread that calls read: workers only stat.
     std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
+    std::unique_ptr<FactReadAhead> m_ahead; // once stat calls keep the reader waiting
+    WaitMeter m_meter; // of a few stat calls at a time
+    std::chrono::microseconds m_typeLookups{0}; // type names looked up since the last measure
 };

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QUrl>
 #include <cstring>
+#include <mutex>
 
 #ifndef Q_OS_WIN
 #include <dirent.h>
@@ -215,6 +216,9 @@ QStringList FileNamesIn(const QString &folder)
 namespace {
 
 // Folders by device and inode: the folder itself, not the text that names it.
+// The walk's read-ahead threads note folders while a replacement may take
+// them, so the set is kept under its lock.
+std::mutex g_notedLock;
 QSet<QByteArray> g_noted;
 
 QByteArray folderIdentity(const QString &folder)
@@ -233,6 +237,7 @@ QByteArray folderIdentity(const QString &folder)
 void NoteStagedNamesIn(const QString &folder)
 {
     const QByteArray id = folderIdentity(folder);
+    std::lock_guard lock(g_notedLock);
     if (!id.isEmpty())
         g_noted.insert(id);
 }
@@ -240,6 +245,13 @@ void NoteStagedNamesIn(const QString &folder)
 bool TakeNotedFolder(const QString &folder)
 {
     // Most runs find no leftovers at all: then not even a look at the folder.
-    return !g_noted.isEmpty() && g_noted.remove(folderIdentity(folder));
+    {
+        std::lock_guard lock(g_notedLock);
+        if (g_noted.isEmpty())
+            return false;
+    }
+    const QByteArray id = folderIdentity(folder);
+    std::lock_guard lock(g_notedLock);
+    return g_noted.remove(id);
 }
 #endif

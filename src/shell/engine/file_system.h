@@ -41,7 +41,8 @@ QStringList FileNamesIn(const QString &folder);
 // folder where it sees such a name; a replacement reads again only those
 // folders to remove the copies killed runs left there. A run searches before
 // it replaces, so every leftover in a folder it replaces in is seen. Only
-// where staged copies are cleaned up: not on Windows.
+// where staged copies are cleaned up: not on Windows. Both calls are safe on
+// any thread: the walk's read-ahead workers note folders.
 inline constexpr char StagedNamePrefix[] = ".~sn";
 void NoteStagedNamesIn(const QString &folder);
 // Whether the folder was noted; the note goes with the answer. Any spelling

@@ -1,0 +1,447 @@
+#include "search/engine/read_ahead.h"
+
+#include "shell/engine/file_system.h"
+
+#include <algorithm>
+#include <iterator>
+
+#ifdef Q_OS_WIN
+#include <QDateTime>
+#include <QFileInfo>
+#include <cstring>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+size_t bytesOf(const FolderWalk::Listing &l)
+{
+    return sizeof l + l.names.size() + l.entries.size() * sizeof(FolderWalk::Entry);
+}
+
+// The next subfolder entry from `from` on, or the listing's end.
+size_t nextFolder(const FolderWalk::Listing &l, size_t from)
+{
+    while (from < l.entries.size() && !l.entries[from].isFolder)
+        ++from;
+    return from;
+}
+
+constexpr auto Slice = std::chrono::milliseconds(10);
+
+} // namespace
+
+// A folder to read, or a marker standing for the subfolders of a listing
+// that are not yet in line: they are put in line one by one as the line
+// reaches them, so a folder of a million subfolders costs no more than a
+// small one. Folders being read, read but not taken, and markers are in the
+// line; the open ones (to read, being read, markers) also in a second line
+// in the same order, so that finding the next to read passes over neither
+// the many listings read ahead nor the folders before them.
+struct FolderReadAhead::Item {
+    bool marker = false;
+    int depth = 0;
+    Descent descent; // the parent's; null for a folder queued on its own
+    Items::iterator self;
+    Items::iterator open; // m_open's end once the folder is read
+    // A folder:
+    QString path;
+    enum class State { Waiting, Reading, Ready } state = State::Waiting;
+    bool dropped = false;
+    bool wanted = false; // the walk waits for it
+    Read read = Read::Missing;
+    std::shared_ptr<Listing> listing;
+    Descent own = std::make_shared<bool>(false);
+    // A marker:
+    std::shared_ptr<const Listing> parent;
+    size_t next = 0;
+};
+
+FolderReadAhead::FolderReadAhead(Reader reader, const ReadAheadSettings &settings, bool descending)
+    : m_reader(std::move(reader)), m_settings(settings), m_speculate(descending)
+{
+    m_settings.threads = std::max(1, m_settings.threads);
+    m_settings.folders = std::max(1, m_settings.folders);
+    for (int i = 0; i < m_settings.threads; ++i)
+        m_threads.emplace_back([this] { work(); });
+}
+
+FolderReadAhead::~FolderReadAhead() { finish({}); }
+
+FolderReadAhead::Items::iterator FolderReadAhead::insert(Items::iterator before, std::shared_ptr<Item> item,
+                                                         Items::iterator openBefore)
+{
+    Item &added = *item;
+    added.open = m_open.insert(openBefore, item);
+    return added.self = m_items.insert(before, std::move(item));
+}
+
+void FolderReadAhead::erase(const Item &item)
+{
+    if (item.open != m_open.end())
+        m_open.erase(item.open);
+    m_items.erase(item.self);
+}
+
+void FolderReadAhead::queueFolder(const QString &folder, int depth)
+{
+    std::lock_guard lock(m_mutex);
+    auto item = std::make_shared<Item>();
+    item->path = folder;
+    item->depth = depth;
+    insert(m_items.end(), std::move(item), m_open.end());
+    m_work.notify_all();
+}
+
+void FolderReadAhead::queueSubfolders(const QString &folder, std::shared_ptr<const Listing> listing, size_t from,
+                                      int depth, Descent descent)
+{
+    if (nextFolder(*listing, from) >= listing->entries.size())
+        return;
+    std::lock_guard lock(m_mutex);
+    auto item = std::make_shared<Item>();
+    item->marker = true;
+    item->path = folder;
+    item->depth = depth;
+    item->descent = std::move(descent);
+    item->parent = std::move(listing);
+    item->next = from;
+    insert(m_items.end(), std::move(item), m_open.end());
+    m_work.notify_all();
+}
+
+// it points at a marker in either line; it is left on the folder put in line
+// before the marker, or past the marker when it had none left.
+bool FolderReadAhead::expand(Items::iterator &it, bool inOpen)
+{
+    const std::shared_ptr<Item> m = *it;
+    const size_t at = nextFolder(*m->parent, m->next);
+    if (at >= m->parent->entries.size()) {
+        it = std::next(it);
+        erase(*m);
+        return false;
+    }
+    auto item = std::make_shared<Item>();
+    item->path = JoinPath(m->path, m->parent->name(m->parent->entries[at]));
+    item->depth = m->depth;
+    item->descent = m->descent;
+    m->next = at + 1;
+    const Items::iterator self = insert(m->self, item, m->open);
+    it = inOpen ? item->open : self;
+    if (nextFolder(*m->parent, m->next) >= m->parent->entries.size())
+        erase(*m);
+    return true;
+}
+
+FolderReadAhead::Items::iterator FolderReadAhead::pick()
+{
+    // The folder the walk waits for is read whatever the bounds; others only
+    // within them, and below a folder the walk has not yet gone into only while
+    // the walk is going down (it stops when subfolders are unticked). The look
+    // stops a few bounds' worth down the line: past folders not to be read yet
+    // (below one the walk may not go into) it would find little.
+    const bool room = m_held < m_settings.folders && m_heldBytes < m_settings.bytes;
+    int place = 0;
+    for (auto it = m_open.begin(); it != m_open.end() && place < 4 * m_settings.folders;) {
+        if ((*it)->marker && !expand(it, true))
+            continue;
+        const Item &item = **it;
+        if (item.state == Item::State::Waiting) {
+            if (item.wanted || (room && (!item.descent || *item.descent || m_speculate)))
+                return it;
+            if (!room)
+                break; // past the folder the walk waits for
+            ++place;
+        }
+        ++it;
+    }
+    return m_open.end();
+}
+
+void FolderReadAhead::work()
+{
+    WaitMeter meter;
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        const auto it = pick();
+        if (it == m_open.end()) {
+            ++m_idle;
+            m_work.wait(lock);
+            --m_idle;
+            continue;
+        }
+        const std::shared_ptr<Item> item = *it;
+        item->state = Item::State::Reading;
+        ++m_held;
+        ++m_busy;
+        // One wakes the next while there may be more to read: waking them all
+        // at every change would cost more switches than the reads on a
+        // two-core machine.
+        if (m_idle > 0 && m_held < m_settings.folders)
+            m_work.notify_one();
+        lock.unlock();
+        auto listing = std::make_shared<Listing>();
+        meter.start();
+        const Read read = m_reader(item->path, *listing);
+        meter.stop();
+        lock.lock();
+        --m_busy;
+        m_waits[m_reads++ % std::size(m_waits)] = meter.waited();
+        if (item->dropped) {
+            if (m_busy == 0)
+                m_changed.notify_all();
+            continue; // its place already went back
+        }
+        item->state = Item::State::Ready;
+        item->read = read;
+        item->listing = listing;
+        m_heldBytes += bytesOf(*listing);
+        // Its subfolders come right after it, in both lines.
+        if (read == Read::Done && listing->subfoldersEnumerable && nextFolder(*listing, 0) < listing->entries.size()) {
+            auto marker = std::make_shared<Item>();
+            marker->marker = true;
+            marker->path = item->path;
+            marker->depth = item->depth + 1;
+            marker->descent = item->own;
+            marker->parent = listing;
+            insert(std::next(item->self), std::move(marker), item->open);
+            m_work.notify_one();
+        }
+        m_open.erase(item->open);
+        item->open = m_open.end();
+        if (item->wanted || m_busy == 0)
+            m_changed.notify_all();
+    }
+    m_changed.notify_all();
+}
+
+void FolderReadAhead::drop(Items::iterator it)
+{
+    Item &item = **it;
+    if (!item.marker && item.state != Item::State::Waiting) {
+        item.dropped = true;
+        --m_held;
+        if (item.listing)
+            m_heldBytes -= bytesOf(*item.listing);
+    }
+    erase(item);
+}
+
+void FolderReadAhead::waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done, const Turn &turn)
+{
+    while (!done()) {
+        if (m_changed.wait_for(lock, Slice, done) || !turn)
+            continue;
+        lock.unlock();
+        turn();
+        lock.lock();
+    }
+}
+
+FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, const Turn &turn)
+{
+    std::unique_lock lock(m_mutex);
+    auto front = m_items.begin();
+    while (front != m_items.end() && (*front)->marker && !expand(front, false)) {
+    }
+    if (front == m_items.end() || (*front)->path != folder) {
+        // Not what the line expected: start it afresh from this folder.
+        ++m_stats.restarts;
+        while (!m_items.empty())
+            drop(m_items.begin());
+        auto item = std::make_shared<Item>();
+        item->path = folder;
+        item->depth = depth;
+        front = insert(m_items.end(), std::move(item), m_open.end());
+    }
+    const std::shared_ptr<Item> item = *front;
+    if (item->state == Item::State::Ready) {
+        ++m_stats.readAhead;
+    } else {
+        ++m_stats.waited;
+        item->wanted = true;
+        m_work.notify_one();
+        waitTurning(lock, [&] { return item->state == Item::State::Ready; }, turn);
+    }
+    Taken taken{item->read, item->listing, item->own};
+    --m_held;
+    m_heldBytes -= bytesOf(*item->listing);
+    erase(*item);
+    m_work.notify_one();
+    return taken;
+}
+
+void FolderReadAhead::descend(const Taken &taken)
+{
+    std::lock_guard lock(m_mutex);
+    *taken.descent = true;
+    if (!m_speculate)
+        m_work.notify_all();
+    m_speculate = true;
+}
+
+void FolderReadAhead::skipBelow(int depth)
+{
+    std::lock_guard lock(m_mutex);
+    m_speculate = false;
+    while (!m_items.empty() && m_items.front()->depth > depth)
+        drop(m_items.begin());
+    m_work.notify_all();
+}
+
+void FolderReadAhead::settle()
+{
+    std::unique_lock lock(m_mutex);
+    waitTurning(lock, [&] { return m_stopping || (m_busy == 0 && pick() == m_open.end()); }, {});
+}
+
+void FolderReadAhead::finish(const Turn &turn)
+{
+    std::unique_lock lock(m_mutex);
+    m_stopping = true;
+    while (!m_items.empty())
+        drop(m_items.begin());
+    m_work.notify_all();
+    waitTurning(lock, [&] { return m_busy == 0; }, turn);
+    lock.unlock();
+    for (std::thread &t : m_threads)
+        t.join();
+    m_threads.clear();
+}
+
+bool FolderReadAhead::cached() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_reads >= static_cast<int>(std::size(m_waits))
+        && std::count(std::begin(m_waits), std::end(m_waits), true) < m_settings.waitsBeforeStart;
+}
+
+FolderReadAhead::Stats FolderReadAhead::stats() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_stats;
+}
+
+FactReadAhead::FactReadAhead(const WalkFinds &finds, const ReadAheadSettings &settings)
+    : m_finds(finds), m_settings(settings), m_next(m_facts.end())
+{
+    m_settings.facts = std::max(1, m_settings.facts);
+    m_settings.threads = std::max(1, m_settings.threads);
+    m_lanes = m_took.lanes(m_settings);
+    for (int i = 0; i < m_settings.threads; ++i)
+        m_threads.emplace_back([this, i] { work(i); });
+}
+
+FactReadAhead::~FactReadAhead()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_cancel = true;
+        m_work.notify_all();
+        m_parked.notify_all();
+    }
+    for (std::thread &t : m_threads)
+        t.join();
+}
+
+bool FactReadAhead::full() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_facts.size() >= static_cast<size_t>(m_settings.facts);
+}
+
+bool FactReadAhead::empty() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_facts.empty();
+}
+
+void FactReadAhead::add(size_t run, const char *name)
+{
+    std::lock_guard lock(m_mutex);
+    m_facts.push_back(Fact{run, name});
+    if (m_next == m_facts.end())
+        m_next = std::prev(m_facts.end());
+    m_work.notify_one();
+}
+
+bool FactReadAhead::next(Fact &out, std::chrono::milliseconds wait)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_facts.empty() || !m_done.wait_for(lock, wait, [&] { return m_facts.front().done; }))
+        return false;
+    out = m_facts.front();
+    m_facts.pop_front();
+    return true;
+}
+
+void FactReadAhead::work(int lane)
+{
+    // A few names of one folder at a time: the folder is looked up once for
+    // them, and the other workers take the next few meanwhile.
+    constexpr int Batch = 16;
+    std::vector<Fact *> batch;
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        if (lane >= m_lanes) {
+            m_work.notify_one();
+            m_parked.wait(lock);
+            continue;
+        }
+        if (m_next == m_facts.end()) {
+            m_work.wait(lock);
+            continue;
+        }
+        batch.clear();
+        const size_t run = m_next->run;
+        while (m_next != m_facts.end() && m_next->run == run && static_cast<int>(batch.size()) < Batch) {
+            batch.push_back(&*m_next);
+            ++m_next;
+        }
+        const QString folder = m_finds.runs()[run].folder;
+        lock.unlock();
+        const auto start = std::chrono::steady_clock::now();
+#ifdef Q_OS_WIN
+        for (Fact *f : batch) {
+            if (FolderWalk::seam().beforeFacts)
+                FolderWalk::seam().beforeFacts(f->name);
+            const QFileInfo fi(JoinPath(folder, DecodeFileName(f->name, static_cast<qsizetype>(std::strlen(f->name)))));
+            f->found = fi.isFile();
+            f->size = fi.size();
+            f->mtime = fi.lastModified().toSecsSinceEpoch();
+        }
+#else
+        const int dir = ::open(EncodeFileName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        for (Fact *f : batch) {
+            if (m_cancel.load(std::memory_order_relaxed))
+                break; // nobody waits for the rest
+            if (FolderWalk::seam().beforeFacts)
+                FolderWalk::seam().beforeFacts(f->name);
+            struct stat st;
+            f->found = dir >= 0 && ::fstatat(dir, f->name, &st, 0) == 0 && S_ISREG(st.st_mode);
+            if (f->found) {
+                f->size = st.st_size;
+                f->mtime = st.st_mtim.tv_sec;
+            }
+        }
+        if (dir >= 0)
+            ::close(dir);
+#endif
+        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        lock.lock();
+        for (Fact *f : batch)
+            f->done = true;
+        m_done.notify_all();
+        // The folder's lookup and each stat are a call.
+        m_took.add(took / static_cast<int>(batch.size() + 1));
+        if (const int lanes = m_took.lanes(m_settings); lanes != m_lanes) {
+            if (lanes > m_lanes)
+                m_parked.notify_all();
+            m_lanes = lanes;
+        }
+    }
+}

@@ -1,0 +1,139 @@
+#pragma once
+#include "search/engine/folder_walk.h"
+#include "search/engine/wait_meter.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// Lists folders on worker threads in the order a depth-first walk will ask
+// for them, up to a bounded number of folders and bytes ahead of the walk.
+// The walk takes each listing as it was read. Only the walk's thread calls
+// the public functions.
+class FolderReadAhead {
+public:
+    using Listing = FolderWalk::Listing;
+    using Read = FolderWalk::Read;
+    using Reader = std::function<Read(const QString &folder, Listing &listing)>;
+    using Turn = std::function<void()>;
+    // Whether the walk went below a folder, shared by that folder's subfolders.
+    using Descent = std::shared_ptr<bool>;
+
+    struct Taken {
+        Read read = Read::Missing;
+        std::shared_ptr<const Listing> listing;
+        Descent descent;
+    };
+    struct Stats {
+        int readAhead = 0; // folders ready before the walk asked for them
+        int waited = 0;    // folders the walk had to wait for
+        int restarts = 0;  // the walk asked for a folder not next in line
+    };
+
+    // descending: whether the walk goes below the folders it takes, for now.
+    FolderReadAhead(Reader reader, const ReadAheadSettings &settings, bool descending);
+    ~FolderReadAhead();
+    FolderReadAhead(const FolderReadAhead &) = delete;
+    FolderReadAhead &operator=(const FolderReadAhead &) = delete;
+
+    // What the walk will ask for, in its order: a single folder, or the
+    // subfolders of a listing from entry `from` on.
+    void queueFolder(const QString &folder, int depth);
+    void queueSubfolders(const QString &folder, std::shared_ptr<const Listing> listing, size_t from, int depth,
+                         Descent descent);
+    // The listing of the next folder; waits for it, taking turns.
+    Taken take(const QString &folder, int depth, const Turn &turn);
+    // The walk's choice after taking a folder at depth: go below it or not.
+    void descend(const Taken &taken);
+    void skipBelow(int depth);
+    // Until nothing more may be read for now (for tests).
+    void settle();
+    // Whether the last reads hardly ever waited for the disk: reading ahead
+    // then costs the walk more than it saves.
+    bool cached() const;
+    // Drops what is left and joins every worker once its current call has
+    // returned, taking turns while it waits. A call stuck on a dead mount
+    // cannot be cut short, so neither can this wait.
+    void finish(const Turn &turn);
+    Stats stats() const;
+
+private:
+    struct Item;
+    using Items = std::list<std::shared_ptr<Item>>;
+    void work();
+    Items::iterator pick();
+    bool expand(Items::iterator &marker, bool inOpen);
+    Items::iterator insert(Items::iterator before, std::shared_ptr<Item> item, Items::iterator openBefore);
+    void erase(const Item &item);
+    void drop(Items::iterator it);
+    void waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done, const Turn &turn);
+
+    Reader m_reader;
+    ReadAheadSettings m_settings;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_work;    // workers: something may be read
+    std::condition_variable m_changed; // the walk: a read ended
+    Items m_items;                     // folders in the walk's order; the front is the next it takes
+    Items m_open;                      // those still to read or being read, and markers, in that order
+    int m_held = 0;                    // listings read or being read, not yet taken
+    size_t m_heldBytes = 0;
+    int m_busy = 0;                    // workers inside a read
+    int m_idle = 0;                    // workers waiting for something to read
+    bool m_speculate;                  // the walk went below the last folder it took
+    bool m_stopping = false;
+    Stats m_stats;
+    bool m_waits[64] = {}; // of the last reads, whether each waited
+    int m_reads = 0;
+    std::vector<std::thread> m_threads;
+};
+
+// The facts (size, time) of the names a walk accepted, stat'ed by worker
+// threads a bounded number of names ahead, handed out in the walk's order.
+class FactReadAhead {
+public:
+    struct Fact {
+        size_t run = 0;
+        const char *name = nullptr;
+        bool done = false;
+        bool found = false; // a regular file was there
+        qint64 size = 0;
+        qint64 mtime = 0;
+    };
+    FactReadAhead(const WalkFinds &finds, const ReadAheadSettings &settings);
+    // Joins the workers once their current stat call returns; like the walk's
+    // read-ahead, it cannot cut short a call stuck on a dead mount.
+    ~FactReadAhead();
+    FactReadAhead(const FactReadAhead &) = delete;
+    FactReadAhead &operator=(const FactReadAhead &) = delete;
+
+    bool full() const;
+    // Queues the next accepted name (of run, in the walk's order).
+    void add(size_t run, const char *name);
+    bool empty() const;
+    // Waits at most `wait` for the oldest name's facts; true and the facts
+    // when they are in.
+    bool next(Fact &out, std::chrono::milliseconds wait);
+
+private:
+    void work(int lane);
+
+    const WalkFinds &m_finds;
+    ReadAheadSettings m_settings;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_work, m_done;
+    std::condition_variable m_parked; // workers out of the lanes
+    std::list<Fact> m_facts;          // in the walk's order
+    std::list<Fact>::iterator m_next; // the first not yet handed to a worker
+    bool m_stopping = false;
+    std::atomic<bool> m_cancel{false}; // read between stat calls, without the lock
+    ReadLanes m_took;
+    int m_lanes = 1; // workers that may read now
+    std::vector<std::thread> m_threads;
+};
