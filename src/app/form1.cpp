@@ -123,10 +123,12 @@ struct MenuRow {
 
 } // namespace
 
-Form1::Form1(fCover *cover) : m_cover(cover), m_searchCommand(std::make_unique<SearchCommand>(*this))
+Form1::Form1(fCover *cover) : m_cover(cover)
 {
     ListHost &list = *this;
     ReplaceHost &replace = *this;
+    SearchHost &search = *this;
+    m_searchCommand = std::make_unique<SearchCommand>(list, search);
     m_replaceCommand = std::make_unique<ReplaceCommand>(list, replace);
     m_restoreCommand = std::make_unique<RestoreCommand>(list);
     m_listCommands = std::make_unique<ListCommands>(list);
@@ -468,55 +470,15 @@ void Form1::指定母文件()
         Text3->setText(QDir::toNativeSeparators(picked));
 }
 
-void Form1::搜索文件夹(const QString &folder)
-{
-    FolderWalk walk(m_search, *this);
-    walk.搜索文件夹(folder);
-    showWalkProgress();
-}
-
-void Form1::walkFolder(const QString &folder)
-{
-    FolderWalk(m_search, *this).walk(folder);
-    showWalkProgress();
-}
-
+QString Form1::searchFolder() { return Text1->text(); }
 bool Form1::includeSubfolders() { return Check1->isChecked(); }
-bool Form1::stopRequested() { return appState().StopRequested; }
-// The walk's texts reach the widgets when the window gets its turn: the
-// user sees the same, and a label relaid out per folder costs the walk dear.
-void Form1::showStatus(const QString &text)
-{
-    m_walkStatus = text;
-    m_walkStatusPending = true;
-}
+QString Form1::wantedName() { return Text2->text(); }
+int Form1::matchMode() { return Combo1->currentIndex(); }
 
-void Form1::showProgress(int minimum, int maximum, int value)
+void Form1::showSearching(bool searching)
 {
-    m_walkProgress = {minimum, maximum, value};
-    m_walkProgressPending = true;
-}
-
-void Form1::showWalkProgress()
-{
-    if (m_walkStatusPending)
-        setPanelText(2, m_walkStatus);
-    if (m_walkProgressPending) {
-        ProgressBar1->setRange(m_walkProgress[0], m_walkProgress[1]);
-        ProgressBar1->setValue(m_walkProgress[2]);
-    }
-    m_walkStatusPending = m_walkProgressPending = false;
-}
-
-void Form1::letEventsRun()
-{
-    // The walk offers a turn every 50 files and every folder; taking it at
-    // most every 20 ms keeps the window as lively and the walk fast.
-    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < 20)
-        return;
-    showWalkProgress();
-    QCoreApplication::processEvents();
-    m_sinceEvents.start();
+    Command1->setText(searching ? QStringLiteral("停止搜索") : QStringLiteral("搜索文件"));
+    Command1->setStyleSheet(searching ? QStringLiteral("background-color: yellow; color: black;") : QString());
 }
 
 void Form1::showBusy(const QString &caption)
@@ -536,8 +498,6 @@ void Form1::showBar(int minimum, int maximum, int value)
 }
 
 void Form1::showActivity(const QString &text) { setPanelText(2, text); }
-
-void Form1::setProgressValue(int value) { ProgressBar1->setValue(value); }
 
 void Form1::closeNow() { QTimer::singleShot(0, this, &QWidget::close); }
 

@@ -2,13 +2,12 @@
 #include "list/icon_store.h"
 #include "list/list_host.h"
 #include "replace/replace_host.h"
-#include "search/engine/folder_walk.h"
+#include "search/engine/found_file.h"
+#include "search/search_host.h"
 #include "shell/long_operation.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
-#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -35,7 +34,7 @@ class ShellActions;
 // The main window. It owns the result list, the search state and the busy
 // panel; the commands of the other subsystems reach its controls through
 // the narrow hosts it implements.
-class Form1 : public QMainWindow, private WalkHost, private ListHost, private ReplaceHost, private BusyDisplay {
+class Form1 : public QMainWindow, private SearchHost, private ListHost, private ReplaceHost, private BusyDisplay {
     Q_OBJECT
 public:
     explicit Form1(fCover *cover = nullptr);
@@ -64,7 +63,7 @@ public:
     QAction *menu显示列表当前操作项;
 
     ResultModel *model() const;
-    SearchState &searchState() { return m_search; }
+    SearchState &searchState() override { return m_search; }
     QAction *action(const QString &objectName) const;
 
     void setPanelText(int panel, const QString &text); // panels 1 to 3
@@ -73,26 +72,20 @@ public:
     // Load: restores the settings and prepares the list.
     void loadForm();
     void 初始化PicLV1();
-    void clearListBackground();
+    void clearListBackground() override;
     void 更新搜索扩展名();
     void 更新母文件信息();
     void 指定文件夹();
     void 指定母文件();
-    void 搜索文件夹(const QString &folder);
-    // The walk alone: the candidates' names, their facts left to the caller.
-    void walkFolder(const QString &folder);
     void 关于();
 
     LongOperation &operation() override { return m_operation; }
-    bool closePending() const { return m_operation.closing(); }
-    void setLoading(bool loading) { m_operation.setLoading(loading); }
 
     // BusyDisplay
     void showBusy(const QString &caption) override;
     void hideBusy() override;
     void showBar(int minimum, int maximum, int value) override;
     void showActivity(const QString &text) override;
-    void setProgressValue(int value);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -106,12 +99,13 @@ private:
     void applyLayout();
     void saveSettings();
 
-    // WalkHost
+    // SearchHost
+    QString searchFolder() override;
     bool includeSubfolders() override;
-    bool stopRequested() override;
-    void showStatus(const QString &text) override;
-    void showProgress(int minimum, int maximum, int value) override;
-    void letEventsRun() override;
+    QString wantedName() override;
+    int matchMode() override;
+    IconStore &icons() override { return ImageList1; }
+    void showSearching(bool searching) override;
 
     // ListHost
     QWidget *dialogParent() override { return this; }
@@ -133,12 +127,6 @@ private:
     std::unique_ptr<ListCommands> m_listCommands;
     std::unique_ptr<ShellActions> m_shellActions;
     SearchState m_search;
-    void showWalkProgress();
-    QElapsedTimer m_sinceEvents;
-    QString m_walkStatus;
-    std::array<int, 3> m_walkProgress{};
-    bool m_walkStatusPending = false;
-    bool m_walkProgressPending = false;
     LongOperation m_operation{*this};
     QPixmap m_listBackground;
 };

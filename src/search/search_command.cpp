@@ -1,27 +1,22 @@
 #include "search/search_command.h"
 
-#include "app/busy_guard.h"
 #include "app/engine/app_state.h"
-#include "app/form1.h"
 #include "list/column_fit.h"
 #include "list/icon_store.h"
+#include "list/list_host.h"
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "search/engine/elapsed_text.h"
 #include "search/engine/folder_walk.h"
+#include "search/search_host.h"
 #include "shell/dialogs.h"
 #include "shell/engine/file_system.h"
+#include "shell/long_operation.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace {
-const QString IdleCaption = QStringLiteral("搜索文件");
-const QString StopCaption = QStringLiteral("停止搜索");
 int RowsPerPart = SearchCommand::DefaultRowsPerPart;
 
 bool isAscii(const char *s, size_t n)
@@ -74,6 +69,21 @@ private:
     bool m_ascii = false;
     QByteArray m_lower;
 };
+// The walk's hold on the window: the subfolder box read for every folder,
+// its progress and turns through the search's long operation.
+class WalkTurns : public WalkHost {
+public:
+    WalkTurns(SearchHost &host, LongOperation::Run &run) : m_host(host), m_run(run) {}
+    bool includeSubfolders() override { return m_host.includeSubfolders(); }
+    bool stopRequested() override { return m_run.stopRequested(); }
+    void showStatus(const QString &text) override { m_run.setStatus(text); }
+    void showProgress(int minimum, int maximum, int value) override { m_run.setProgress(minimum, maximum, value); }
+    void letEventsRun() override { m_run.turn(); }
+
+private:
+    SearchHost &m_host;
+    LongOperation::Run &m_run;
+};
 } // namespace
 
 bool NameMatches(const QString &fileName, const QString &wanted, int mode)
@@ -116,60 +126,67 @@ int AddToList(ResultModel &model, IconStore &icons, const std::vector<const Foun
 
 void SearchCommand::加入列表(int index)
 {
-    const auto &found = m_form.searchState().FoundFiles;
+    const auto &found = m_host.searchState().FoundFiles;
     if (index < 0 || index >= static_cast<int>(found.size()))
         return;
-    AddToList(*m_form.model(), m_form.ImageList1, {&found[static_cast<size_t>(index)]});
+    AddToList(*m_list.list().resultModel(), m_host.icons(), {&found[static_cast<size_t>(index)]});
 }
 
 void SearchCommand::setRowsPerPart(int rows) { RowsPerPart = qMax(1, rows); }
 
 void SearchCommand::click()
 {
-    Form1 &f = m_form;
-    if (f.Text1->text().trimmed().isEmpty()) {
-        MessageBox::critical(&f, QStringLiteral("请指定搜索目录！"));
+    QWidget *window = m_list.dialogParent();
+    const QString folder = m_host.searchFolder();
+    if (folder.trimmed().isEmpty()) {
+        MessageBox::critical(window, QStringLiteral("请指定搜索目录！"));
         return;
     }
-    if (!FolderExists(f.Text1->text())) {
-        MessageBox::critical(&f, QStringLiteral("文件夹不存在！ 请重新指定文件夹！"));
+    if (!FolderExists(folder)) {
+        MessageBox::critical(window, QStringLiteral("文件夹不存在！ 请重新指定文件夹！"));
         return;
     }
-    if (f.Command1->text() != IdleCaption) {
+    if (m_searching) {
         appState().StopRequested = true;
         return;
     }
     if (appState().IsWorking) {
-        MessageBox::critical(&f, QStringLiteral("正在工作，请稍后再试！"));
+        MessageBox::critical(window, QStringLiteral("正在工作，请稍后再试！"));
         return;
     }
     run();
 }
 
+void SearchCommand::搜索文件夹(const QString &folder, LongOperation::Run &run)
+{
+    WalkTurns host(m_host, run);
+    FolderWalk(m_host.searchState(), host).walk(folder);
+}
+
 void SearchCommand::run()
 {
-    Form1 &f = m_form;
     AppState &app = appState();
-    SearchState &s = f.searchState();
+    SearchState &s = m_host.searchState();
+    ResultListView &list = m_list.list();
 
-    BusyGuard busy(f, QStringLiteral("正在搜索文件夹和文件..."));
+    LongOperation::Run busy(m_list.operation(), QStringLiteral("正在搜索文件夹和文件..."));
     QElapsedTimer clock; // monotonic: a search across midnight keeps its true length
     clock.start();
-    f.clearListBackground();
-    f.Command1->setText(StopCaption);
-    f.Command1->setStyleSheet(QStringLiteral("background-color: yellow; color: black;"));
+    m_host.clearListBackground();
+    m_searching = true;
+    m_host.showSearching(true);
     app.StopRequested = false;
     s.SearchPattern = SearchPatternFor(s.SearchExtension);
     s.FoundFiles.clear();
 
-    f.walkFolder(f.Text1->text());
+    搜索文件夹(m_host.searchFolder(), busy);
 
-    f.showBusy(QStringLiteral("正在载入文件到列表..."));
+    busy.setCaption(QStringLiteral("正在载入文件到列表..."));
     QCoreApplication::processEvents();
     // Read only now: the name filter may change while the walk runs.
-    const QString wanted = f.Text2->text();
-    const int mode = f.Combo1->currentIndex();
-    f.ListView1->hide();
+    const QString wanted = m_host.wantedName();
+    const int mode = m_host.matchMode();
+    list.hide();
     {
         // Only the names the filter keeps have their facts read; rows go in
         // a part at a time, with a turn for the window between parts. A
@@ -178,37 +195,37 @@ void SearchCommand::run()
         std::vector<FoundFile> part;
         std::vector<const FoundFile *> chosen;
         QElapsedTimer turn;
-        f.setLoading(true);
-        for (bool done = false; !done && !f.closePending();) {
+        m_list.operation().setLoading(true);
+        for (bool done = false; !done && !m_list.operation().closing();) {
             turn.start();
             part.clear();
             done = reader.read(part, [&] { return turn.elapsed() >= 25; }, static_cast<size_t>(RowsPerPart));
             chosen.clear();
             for (const FoundFile &file : part)
                 chosen.push_back(&file);
-            AddToList(*f.model(), f.ImageList1, chosen);
+            AddToList(*list.resultModel(), m_host.icons(), chosen);
             if (!done)
                 QCoreApplication::processEvents();
         }
     }
     s.Finds.clear();
-    f.ListView1->show();
-    f.setLoading(false);
-    AutoSizeColumns(f.ListView1);
-    f.showRowCount();
+    list.show();
+    m_list.operation().setLoading(false);
+    AutoSizeColumns(&list);
+    m_list.showRowCount();
     s.FoundFiles.clear();
     s.FoundFiles.shrink_to_fit();
 
     const float seconds = static_cast<float>(clock.nsecsElapsed() / 1e9);
     const QString elapsed = 时分秒(seconds);
-    f.setPanelText(2, QStringLiteral("搜索完成。耗时：") + elapsed);
-    f.setProgressValue(1);
-    f.Command1->setText(IdleCaption);
-    f.Command1->setStyleSheet(QString());
+    busy.setStatus(QStringLiteral("搜索完成。耗时：") + elapsed);
+    busy.setValue(1);
+    m_searching = false;
+    m_host.showSearching(false);
 
-    const int folders = f.Check1->isChecked() ? static_cast<int>(s.SearchedFolders.size()) : 1;
+    const int folders = m_host.includeSubfolders() ? static_cast<int>(s.SearchedFolders.size()) : 1;
     if (!busy.finish())
         return; // the window is on its way out; no completion box over nothing
-    MessageBox::information(&f, QStringLiteral("搜索完成！\r\n搜索目录：") + QString::number(folders) +
+    MessageBox::information(m_list.dialogParent(), QStringLiteral("搜索完成！\r\n搜索目录：") + QString::number(folders) +
                                     QStringLiteral("个，耗时：") + elapsed);
 }

@@ -1,12 +1,14 @@
 #pragma once
 #include "search/engine/found_file.h"
+#include "shell/long_operation.h"
 
 #include <QString>
 #include <vector>
 
-class Form1;
 class IconStore;
+class ListHost;
 class ResultModel;
+class SearchHost;
 
 // Which collected files the name box lets through: every file when it is
 // empty, else equal names (mode 0) or names that contain it (mode 1), letter
@@ -20,7 +22,7 @@ int AddToList(ResultModel &model, IconStore &icons, const std::vector<const Foun
 // The search button: starts a search, or asks the running one to stop.
 class SearchCommand {
 public:
-    explicit SearchCommand(Form1 &form) : m_form(form) {}
+    SearchCommand(ListHost &list, SearchHost &host) : m_list(list), m_host(host) {}
     void click();
     void 加入列表(int index);
     // The most rows the list takes between two turns of the window.
@@ -29,5 +31,10 @@ public:
 
 private:
     void run();
-    Form1 &m_form;
+    // The walk under the folder: the candidates' names, their facts left to
+    // the loading of rows.
+    void 搜索文件夹(const QString &folder, LongOperation::Run &run);
+    ListHost &m_list;
+    SearchHost &m_host;
+    bool m_searching = false;
 };

@@ -4,6 +4,7 @@
 #include "list/result_list_view.h"
 #include "list/result_model.h"
 #include "app/engine/settings.h"
+#include "search/engine/folder_walk.h"
 #include "shell/desktop.h"
 #include "shell/dialogs.h"
 #include "support/temp_tree.h"
