@@ -13,7 +13,6 @@
 #include "shell/engine/file_system.h"
 #include "shell/long_operation.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 
 namespace {
@@ -182,30 +181,27 @@ void SearchCommand::run()
     搜索文件夹(m_host.searchFolder(), busy);
 
     busy.setCaption(QStringLiteral("正在载入文件到列表..."));
-    QCoreApplication::processEvents();
+    bool stays = busy.turn();
     // Read only now: the name filter may change while the walk runs.
     const QString wanted = m_host.wantedName();
     const int mode = m_host.matchMode();
     list.hide();
     {
         // Only the names the filter keeps have their facts read; rows go in
-        // a part at a time, with a turn for the window between parts. A
+        // a part at a time, a part ending when the window's turn is due. A
         // closing window takes no further part.
         FoundReader reader(s.Finds, NameFilter(wanted, mode));
         std::vector<FoundFile> part;
         std::vector<const FoundFile *> chosen;
-        QElapsedTimer turn;
         m_list.operation().setLoading(true);
-        for (bool done = false; !done && !m_list.operation().closing();) {
-            turn.start();
+        for (bool done = !stays; !done;) {
             part.clear();
-            done = reader.read(part, [&] { return turn.elapsed() >= 25; }, static_cast<size_t>(RowsPerPart));
+            done = reader.read(part, [&] { return busy.turnDue(); }, static_cast<size_t>(RowsPerPart));
             chosen.clear();
             for (const FoundFile &file : part)
                 chosen.push_back(&file);
             AddToList(*list.resultModel(), m_host.icons(), chosen);
-            if (!done)
-                QCoreApplication::processEvents();
+            done = done || !busy.turn();
         }
     }
     s.Finds.clear();

@@ -5,12 +5,9 @@
 #include <QCoreApplication>
 
 namespace {
-// A window whose events wait longer than about this looks stuck; one that
-// takes its turns much more often slows the operation down.
-int TurnInterval = 20;
+int TurnInterval = LongOperation::DefaultTurnInterval;
 } // namespace
 
-int LongOperation::turnInterval() { return TurnInterval; }
 void LongOperation::setTurnInterval(int milliseconds) { TurnInterval = milliseconds; }
 
 LongOperation::Run::Run(LongOperation &operation, const QString &caption) : m_op(operation)
@@ -19,11 +16,16 @@ LongOperation::Run::Run(LongOperation &operation, const QString &caption) : m_op
     ++m_op.m_running;
     if (!caption.isNull()) {
         m_panel = true;
-        m_op.m_display.showBusy(caption);
+        setCaption(caption);
     }
 }
 
-void LongOperation::Run::setCaption(const QString &caption) { m_op.m_display.showBusy(caption); }
+void LongOperation::Run::setCaption(const QString &caption)
+{
+    m_op.m_display.showBusy(caption);
+    // A new stage of the operation is shown at once, at its next turn.
+    m_op.m_sinceTurn.invalidate();
+}
 
 void LongOperation::Run::setRange(int maximum) { setProgress(0, maximum, 1); }
 

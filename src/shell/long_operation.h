@@ -21,10 +21,13 @@ public:
 // The long operations of one window: the search, the replacement, the
 // restore, the removals and the trash commands. Everything runs on the one
 // thread, and the window gets its turns only at the points an operation
-// offers them (Run::turn): there its pending events run, at most once every
-// turnInterval() milliseconds, so that it stays lively and the work fast.
-// The busy flag keeps a second operation from starting in such a turn; a
-// close that arrives then asks the operation to stop and waits for its end.
+// offers them (Run::turn): the walk at each subfolder, every 50 files, at the
+// end of each folder and while it waits for a folder read ahead; the loading
+// of rows between parts; the replacement and the restore once per row. There
+// the pending progress is shown and the window's events run, at most once
+// every turn interval, so that it stays lively and the work fast. The busy
+// flag keeps a second operation from starting in such a turn; a close that
+// arrives then asks the operation to stop and waits for its end.
 class LongOperation {
 public:
     explicit LongOperation(BusyDisplay &display) : m_display(display) {}
@@ -41,6 +44,8 @@ public:
         Run(const Run &) = delete;
         Run &operator=(const Run &) = delete;
 
+        // The busy panel's caption; the next turn lets the window's events
+        // run, due or not, so that it is seen.
         void setCaption(const QString &caption);
         // The bar: value 1, minimum 0 and maximum, in that order.
         void setRange(int maximum);
@@ -79,9 +84,11 @@ public:
     void whenLoaded(std::function<void()> command);
     void setLoading(bool loading);
 
-    static int turnInterval();
+    // A window whose events wait longer than about this looks stuck; one that
+    // takes its turns much more often slows the operation down.
+    static constexpr int DefaultTurnInterval = 20;
     // For tests: 0 lets the window's events run at every turn.
-    static void setTurnInterval(int milliseconds);
+    static void setTurnInterval(int milliseconds = DefaultTurnInterval);
 
 private:
     void showPending();

@@ -131,10 +131,19 @@ TEST_F(SearchCommandTest, ListCommandsGivenWhileRowsGoInMeetTheWholeListAndAClos
     for (const char *name : {"s/old/a", "s/old/b", "s/n0", "s/n1", "s/n2", "s/n3", "s/n4", "s/n5", "m0", "m1", "m2"})
         t.file(QString::fromLatin1(name));
     search(t.path(QStringLiteral("s/old")));
-    // Two rows a part, back to the default however the test ends.
+    // Two rows a part and a turn after each, back to the defaults however
+    // the test ends.
     struct PartSize {
-        PartSize() { SearchCommand::setRowsPerPart(2); }
-        ~PartSize() { SearchCommand::setRowsPerPart(); }
+        PartSize()
+        {
+            SearchCommand::setRowsPerPart(2);
+            LongOperation::setTurnInterval(0);
+        }
+        ~PartSize()
+        {
+            SearchCommand::setRowsPerPart();
+            LongOperation::setTurnInterval();
+        }
     } parts;
     int phase = 0, rowsThen = 0;
     auto *turns = new QTimer(form); // every turn the window gets
