@@ -90,7 +90,7 @@ private:
 
 void addAll(ResultModel &model, IconStore &icons, const Files &files)
 {
-    files.forEachChunk([&](const std::vector<const FoundFile *> &chunk) { AddToList(model, icons, chunk); });
+    files.forEachChunk([&](const std::vector<const FoundFile *> &chunk) { SearchCommand::加入列表(model, icons, chunk); });
 }
 
 // The floor of adding: the found files copied into a vector, their keys hashed.

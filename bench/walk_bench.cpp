@@ -41,8 +41,9 @@ private:
 bench::Timed walkTimed(const QString &root, const QString &extension, SearchState &state, WalkHost &host)
 {
     return {[&state, &host, root] {
-                FolderWalk walk(state, host);
-                walk.搜索文件夹(root);
+                FolderWalk(state, host).搜索文件夹(root);
+                FoundReader(state.Finds, {}).read(state.FoundFiles);
+                state.Finds.clear();
             },
             [&state, extension] {
                 state.reset();

@@ -8,6 +8,7 @@
 #include "list/result_model.h"
 #include "search/engine/elapsed_text.h"
 #include "search/engine/folder_walk.h"
+#include "search/engine/name_filter.h"
 #include "search/search_host.h"
 #include "shell/dialogs.h"
 #include "shell/engine/file_system.h"
@@ -18,56 +19,6 @@
 namespace {
 int RowsPerPart = SearchCommand::DefaultRowsPerPart;
 
-bool isAscii(const char *s, size_t n)
-{
-    for (size_t i = 0; i < n; ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80)
-            return false;
-    return true;
-}
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// NameMatches on a name's bytes: a plain-ASCII name against a plain-ASCII
-// text is compared as bytes (case folding is the same there); any other name
-// is decoded and goes the exact way.
-class NameFilter {
-public:
-    NameFilter(const QString &wanted, int mode) : m_wanted(wanted), m_mode(mode)
-    {
-        const QByteArray latin = wanted.toLatin1();
-        m_ascii = latin == wanted.toUtf8() && isAscii(latin.constData(), static_cast<size_t>(latin.size()));
-        if (m_ascii)
-            m_lower = latin.toLower();
-    }
-
-    bool operator()(const char *name, size_t n) const
-    {
-        if (m_wanted.isEmpty())
-            return true;
-        if (!m_ascii || !isAscii(name, n))
-            return NameMatches(DecodeFileName(name, static_cast<qsizetype>(n)), m_wanted, m_mode);
-        const size_t w = static_cast<size_t>(m_lower.size());
-        if (m_mode == 0 ? n != w : n < w)
-            return false;
-        for (size_t at = 0; at + w <= n; ++at) {
-            size_t i = 0;
-            while (i < w && lowerAscii(name[at + i]) == m_lower[static_cast<qsizetype>(i)])
-                ++i;
-            if (i == w)
-                return true;
-            if (m_mode == 0)
-                return false;
-        }
-        return false;
-    }
-
-private:
-    QString m_wanted;
-    int m_mode;
-    bool m_ascii = false;
-    QByteArray m_lower;
-};
 // The walk's hold on the window: the subfolder box read for every folder,
 // its progress and turns through the search's long operation.
 class WalkTurns : public WalkHost {
@@ -85,16 +36,7 @@ private:
 };
 } // namespace
 
-bool NameMatches(const QString &fileName, const QString &wanted, int mode)
-{
-    if (wanted.isEmpty())
-        return true;
-    if (mode == 0)
-        return fileName.compare(wanted, Qt::CaseInsensitive) == 0;
-    return fileName.contains(wanted, Qt::CaseInsensitive);
-}
-
-int AddToList(ResultModel &model, IconStore &icons, const std::vector<const FoundFile *> &files)
+int SearchCommand::加入列表(ResultModel &model, IconStore &icons, const std::vector<const FoundFile *> &files)
 {
     // One image per kind: "K" + extension + "." + type name, looked up before
     // an icon is extracted. The last kind seen per extension saves building
@@ -121,14 +63,6 @@ int AddToList(ResultModel &model, IconStore &icons, const std::vector<const Foun
         iconOf.push_back(icon > 0 ? icon : 0);
     }
     return model.addRows(fresh, iconOf);
-}
-
-void SearchCommand::加入列表(int index)
-{
-    const auto &found = m_host.searchState().FoundFiles;
-    if (index < 0 || index >= static_cast<int>(found.size()))
-        return;
-    AddToList(*m_list.list().resultModel(), m_host.icons(), {&found[static_cast<size_t>(index)]});
 }
 
 void SearchCommand::setRowsPerPart(int rows) { RowsPerPart = qMax(1, rows); }
@@ -159,7 +93,7 @@ void SearchCommand::click()
 void SearchCommand::搜索文件夹(const QString &folder, LongOperation::Run &run)
 {
     WalkTurns host(m_host, run);
-    FolderWalk(m_host.searchState(), host).walk(folder);
+    FolderWalk(m_host.searchState(), host).搜索文件夹(folder);
 }
 
 void SearchCommand::run()
@@ -200,7 +134,7 @@ void SearchCommand::run()
             chosen.clear();
             for (const FoundFile &file : part)
                 chosen.push_back(&file);
-            AddToList(*list.resultModel(), m_host.icons(), chosen);
+            加入列表(*list.resultModel(), m_host.icons(), chosen);
             done = done || !busy.turn();
         }
     }

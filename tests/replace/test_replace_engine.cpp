@@ -50,7 +50,7 @@ void search(const QString &folder)
     FakeHost host;
     host.subfolders = true;
     SearchState state;
-    FolderWalk(state, host).walk(folder);
+    FolderWalk(state, host).搜索文件夹(folder);
 }
 
 // System calls failing for one scope.

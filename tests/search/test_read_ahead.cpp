@@ -41,7 +41,7 @@ SearchState walkAll(const QString &root, std::function<void(FakeHost &)> onTurn 
     };
     SearchState s;
     s.SearchPattern = SearchPatternFor(QString());
-    FolderWalk(s, host).walk(root);
+    FolderWalk(s, host).搜索文件夹(root);
     return s;
 }
 
@@ -146,7 +146,7 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
             SearchState s;
             s.SearchPattern = SearchPatternFor(QString());
             FolderWalk walk(s, host);
-            walk.搜索文件夹(t.root());
+            WalkWithFacts(walk, s, t.root());
             counts = walk.readAheadCounts();
             seen << host.statuses << s.SearchedFolders;
             for (const auto &[minimum, maximum, value] : host.bars)

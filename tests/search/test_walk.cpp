@@ -22,7 +22,8 @@ protected:
         s = SearchState();
         s.SearchExtension = SearchExtensionOf(nameBox);
         s.SearchPattern = SearchPatternFor(s.SearchExtension);
-        FolderWalk(s, host).搜索文件夹(folder);
+        FolderWalk walk(s, host);
+        WalkWithFacts(walk, s, folder);
     }
     QStringList names() const
     {
@@ -170,7 +171,7 @@ TEST_F(WalkTest, FactsAreReadInPartsOnlyForAcceptedNamesAndAVanishedFileIsPassed
         t.file(QStringLiteral("b/%1%2").arg(stem).arg(i));
     host.subfolders = true;
     s.SearchPattern = SearchPatternFor(QString());
-    FolderWalk(s, host).walk(t.root());
+    FolderWalk(s, host).搜索文件夹(t.root());
     EXPECT_EQ(s.Finds.size(), 5005u);
     // Between the walk and the reading of facts the tree changes.
     ASSERT_TRUE(QFile::remove(t.path(QStringLiteral("a/gone.txt"))));

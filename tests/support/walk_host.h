@@ -26,3 +26,12 @@ struct FakeHost : WalkHost {
             onTurn(*this);
     }
 };
+
+// The walk, then the facts of every name it found, as a search with an empty
+// name box reads them.
+inline void WalkWithFacts(FolderWalk &walk, SearchState &s, const QString &folder)
+{
+    walk.搜索文件夹(folder);
+    FoundReader(s.Finds, {}).read(s.FoundFiles);
+    s.Finds.clear();
+}

@@ -1,5 +1,6 @@
 #include "search/engine/folder_walk.h"
 
+#include "search/engine/name_filter.h"
 #include "search/engine/read_ahead.h"
 #include "shell/engine/file_system.h"
 #include "shell/engine/file_texts.h"
@@ -72,25 +73,13 @@ const char *lastDot(const char *s, size_t n)
     return nullptr;
 }
 
-bool isAscii(const char *s, size_t n)
-{
-    for (size_t i = 0; i < n; ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80)
-            return false;
-    return true;
-}
-
 bool equalsAsciiIgnoringCase(const char *s, size_t n, const QByteArray &lower)
 {
     if (n != static_cast<size_t>(lower.size()))
         return false;
-    for (size_t i = 0; i < n; ++i) {
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower[static_cast<qsizetype>(i)])
+    for (size_t i = 0; i < n; ++i)
+        if (LowerAscii(s[i]) != lower[static_cast<qsizetype>(i)])
             return false;
-    }
     return true;
 }
 
@@ -135,7 +124,7 @@ FolderWalk::Seam &FolderWalk::seam()
     return seam;
 }
 
-void FolderWalk::walk(const QString &folder)
+void FolderWalk::搜索文件夹(const QString &folder)
 {
     // Shown at once: the first folder may take a while to read.
     m_statusKind = Pending::Text;
@@ -146,13 +135,6 @@ void FolderWalk::walk(const QString &folder)
     // Resolved once: every path below it is then exactly what is read.
     遍历文件夹(folderPathOf(folder));
     flush();
-}
-
-void FolderWalk::搜索文件夹(const QString &folder)
-{
-    walk(folder);
-    FoundReader(m_state.Finds, {}).read(m_state.FoundFiles);
-    m_state.Finds.clear();
 }
 
 void FolderWalk::遍历文件夹(const QString &folder)
@@ -173,7 +155,7 @@ void FolderWalk::visit(const QString &folder, int depth)
     if (read == Read::Missing)
         return;
     if (read == Read::Done)
-        collect(folder, *listing);
+        收集文件夹文件(folder, *listing);
     if (!m_host.includeSubfolders()) {
         if (m_ahead)
             m_ahead->skipBelow(depth);
@@ -272,13 +254,6 @@ void FolderWalk::finishReadAhead()
     m_ahead.reset();
 }
 
-void FolderWalk::收集文件夹文件(const QString &folder)
-{
-    Listing listing;
-    if (readWithSeam(folder, listing) == Read::Done)
-        collect(folder, listing);
-}
-
 bool FolderWalk::isCandidate(const Listing &listing, const Entry &e) const
 {
     static const QByteArray replaced = ReplaceTag.toUtf8();
@@ -292,7 +267,7 @@ bool FolderWalk::isCandidate(const Listing &listing, const Entry &e) const
         return false;
     const char *ext = dot + 1;
     const size_t extLength = n - static_cast<size_t>(ext - raw);
-    if (!m_asciiExtension.isEmpty() && isAscii(ext, extLength))
+    if (!m_asciiExtension.isEmpty() && IsAscii(ext, extLength))
         return equalsAsciiIgnoringCase(ext, extLength, m_asciiExtension);
     // Anything else goes the exact way, on the decoded name.
     const QString name = listing.name(e);
@@ -311,11 +286,11 @@ void FolderWalk::preparePattern()
     const QString ext = m_preparedFor.mid(2);
     const QByteArray latin = ext.toLatin1();
     if (!m_all && m_preparedFor.startsWith(QLatin1String("*.")) && !ext.isEmpty() && !ext.contains(QLatin1Char(';'))
-        && !ext.contains(QLatin1Char('*')) && latin == ext.toUtf8() && isAscii(latin.constData(), static_cast<size_t>(latin.size())))
+        && !ext.contains(QLatin1Char('*')) && latin == ext.toUtf8() && IsAscii(latin.constData(), static_cast<size_t>(latin.size())))
         m_asciiExtension = latin.toLower();
 }
 
-void FolderWalk::collect(const QString &folder, const Listing &listing)
+void FolderWalk::收集文件夹文件(const QString &folder, const Listing &listing)
 {
     const QString folderPath = folderPathOf(folder);
     preparePattern();

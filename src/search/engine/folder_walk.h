@@ -36,12 +36,10 @@ public:
     FolderWalk(SearchState &state, WalkHost &host);
     ~FolderWalk();
 
-    // The walk alone: names only, no file's facts read.
-    void walk(const QString &folder);
-    // The walk, then every candidate's facts into SearchState::FoundFiles.
+    // The walk: the candidates' names into SearchState::Finds, no file's
+    // facts read (FoundReader reads those).
     void 搜索文件夹(const QString &folder);
     void 遍历文件夹(const QString &folder);
-    void 收集文件夹文件(const QString &folder);
 
     // A folder's entries as the file system names them (UTF-8), in one
     // buffer: most names of a search are looked at, not kept.
@@ -104,7 +102,7 @@ private:
     void startReadAhead();
     void queueAboveForReadAhead();
     void finishReadAhead();
-    void collect(const QString &folder, const Listing &listing);
+    void 收集文件夹文件(const QString &folder, const Listing &listing);
     bool isCandidate(const Listing &listing, const Entry &e) const;
     void preparePattern();
     // The screen shows the latest status and bar value; writing them once per
