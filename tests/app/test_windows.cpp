@@ -15,8 +15,6 @@
 
 namespace {
 
-const QString Caption = QStringLiteral("墨桐同名文件批量替换 V1.6.620 - 墨桐软件");
-
 void settle()
 {
     for (int i = 0; i < 3; ++i) {
@@ -53,8 +51,6 @@ using MainWindow = FormTest;
 
 TEST_F(Cover, OpensTheMainWindowWhoseClosingSavesForTheNextOpening)
 {
-    EXPECT_EQ(cover->windowTitle(), Caption);
-    EXPECT_EQ(cover->Label2->text(), QStringLiteral("版本:1.6.620"));
     EXPECT_FALSE(cover->Label1->isVisible());
     EXPECT_EQ(cover->width(), cover->Image1->width() + Appearance::px(200));
     ASSERT_TRUE(QTest::qWaitFor([this] { return checks == 1; }, 2000));
@@ -72,7 +68,6 @@ TEST_F(Cover, OpensTheMainWindowWhoseClosingSavesForTheNextOpening)
     QPointer<Form1> f = cover->mainWindow();
     ASSERT_TRUE(f && f->isVisible());
     EXPECT_FALSE(cover->isVisible());
-    EXPECT_EQ(f->windowTitle(), Caption);
     EXPECT_EQ(boxes(f), QStringList({"", "", "", "0", "0", "1"}));
     EXPECT_EQ(appState().RestoreConflictChoice, RestoreChoice::Skip);
     EXPECT_EQ(f->Label7->text(), QStringLiteral("母文件的文件名、大小、修改日期： 文件不存在"));

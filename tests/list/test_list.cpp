@@ -17,9 +17,6 @@
 #include <deque>
 #include <numeric>
 #include <unistd.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -426,52 +423,4 @@ TEST(RowOrder, ColumnsSortAsTheirShownTextsCompare)
                 EXPECT_EQ(got.empty() ? unmoved : got, want) << "column " << c << (desc ? " descending, " : " ascending, ") << n << " rows, set " << set;
             }
     }
-}
-
-// Clearing the list makes room for the next search: what the rows took must
-// go back to the system, not wait in the list or the C library. The names lie
-// between other live blocks, as in a real search, so only pages wholly freed
-// can go back.
-TEST(ResultModel, ClearingGivesTheRowsMemoryBack)
-{
-#ifndef __GLIBC__
-    GTEST_SKIP() << "counts the C library's blocks, which only glibc reports";
-#else
-    const auto inUse = [] {
-        const struct mallinfo2 m = mallinfo2();
-        return static_cast<qint64>(m.uordblks + m.hblkhd);
-    };
-    const auto resident = [] {
-        QFile statm(QStringLiteral("/proc/self/statm"));
-        statm.open(QIODevice::ReadOnly);
-        return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
-    };
-    constexpr int Rows = 100000;
-    ResultModel m;
-    const qint64 before = inUse();
-    {
-        const QStringList folders = {QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c")};
-        std::vector<FoundFile> files(Rows);
-        std::vector<QString> between;
-        for (int i = 0; i < Rows; ++i) {
-            files[i].FolderPath = folders[i % 3];
-            files[i].FileName = QStringLiteral("a file name long enough to take a hundred bytes %1.txt").arg(i);
-            if (i % 256 == 0)
-                between.push_back(QString(8, QLatin1Char('x')));
-        }
-        std::vector<const FoundFile *> ptrs;
-        for (const FoundFile &f : files)
-            ptrs.push_back(&f);
-        m.addRows(ptrs, std::vector<int>(ptrs.size(), 0));
-        ASSERT_EQ(m.rowCount(), Rows);
-        for (FoundFile &f : files)
-            f.FileName = QString(); // the rows hold the names alone
-        const qint64 listed = inUse(), listedResident = resident();
-        m.clear();
-        const qint64 freed = listed - inUse();
-        EXPECT_GT(listedResident - resident(), freed * 3 / 4)
-            << "of " << freed << " bytes freed, the resident size fell by " << listedResident - resident();
-    }
-    EXPECT_LT(inUse() - before, 64 * 1024) << "the list keeps blocks of its rows";
-#endif
 }
