@@ -3,6 +3,7 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <iterator>
+#include <type_traits>
 
 #ifndef Q_OS_WIN
 #include <sys/resource.h>
@@ -60,7 +61,7 @@ int ReadLanes::lanes(const ReadAheadSettings &settings) const
     const int few = std::min(settings.fewThreads, settings.threads);
     if (m_count < 8)
         return few;
-    std::chrono::microseconds took[std::size(m_took)];
+    std::chrono::microseconds took[std::extent_v<decltype(m_took)>];
     const int n = std::min<int>(m_count, std::size(m_took));
     std::copy(m_took, m_took + n, took);
     std::nth_element(took, took + n / 2, took + n);
