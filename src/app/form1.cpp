@@ -78,6 +78,7 @@ struct Control {
     Fit fit;
     int tab;
 };
+// clang-format off
 const Control Controls[] = {
     {"Label1", make<&Form1::Label1>, "搜索目录：", 270, 150, 900, 180, Fit::Place, 0},
     {"Text1", make<&Form1::Text1>, nullptr, 1290, 120, 7875, 270, Fit::Place, 1},
@@ -102,6 +103,7 @@ const Control Controls[] = {
     {"Image1", make<&Form1::Image1>, nullptr, 6315, 7065, 480, 480, Fit::Hidden, 0},
     {"PicProgress", make<&Form1::PicProgress>, nullptr, 3150, 3015, 8385, 945, Fit::Hidden, 0},
 };
+// clang-format on
 
 void setCaption(QWidget *w, const char *caption)
 {
@@ -269,6 +271,7 @@ void Form1::buildMenus()
     const auto shell = [this](void (ShellActions::*command)()) {
         return [this, command] { (m_shellActions.get()->*command)(); };
     };
+    // clang-format off
     const MenuRow rows[] = {
         {nullptr, "menu文件", "文件(&F)", {}},
         {"menu文件", "menu指定文件夹", "指定文件夹", [this] { 指定文件夹(); }},
@@ -308,6 +311,7 @@ void Form1::buildMenus()
         {"menu作者网站", "menu墨桐软件", "墨桐软件", shell(&ShellActions::墨桐软件)},
         {"menu作者网站", "menu柏岚软件", "柏岚软件", shell(&ShellActions::柏岚软件)},
     };
+    // clang-format on
     QHash<QString, QMenu *> menus;
     for (const MenuRow &r : rows) {
         QMenu *parent = r.parent ? menus.value(QString::fromUtf8(r.parent)) : nullptr;
