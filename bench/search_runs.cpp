@@ -52,7 +52,8 @@ std::vector<double> SearchRuns::timeInTurns(int runs, const std::vector<QByteArr
                                             const std::function<void()> &before)
 {
     std::vector<Timed> timed;
-    timed.push_back({[this] { search(); }, [this, before] {
+    timed.push_back({[this] { search(); },
+                     [this, before] {
                          reset();
                          if (before)
                              before();

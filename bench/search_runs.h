@@ -27,7 +27,7 @@ QByteArray fdCommand(const QString &root, const SearchCase &c);
 // completion message, with subfolders.
 class SearchRuns {
 public:
-    explicit SearchRuns(Form1 &form) : m_form(form) {}
+    explicit SearchRuns(Form1 &form) : m_form(form) { }
 
     // Fills the folder, name and mode boxes.
     void prepare(const QString &root, const SearchCase &c);

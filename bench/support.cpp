@@ -225,7 +225,7 @@ bool dropCaches()
 
 double peakMiB()
 {
-    struct rusage ru {};
+    struct rusage ru { };
     ::getrusage(RUSAGE_SELF, &ru);
     return ru.ru_maxrss / 1024.0; // kilobytes on Linux
 }

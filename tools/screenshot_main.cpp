@@ -73,10 +73,11 @@ public:
     QString tree()
     {
         if (m_tree.isValid() && !QDir(m_tree.filePath(QStringLiteral("项目"))).exists()) {
-            const char *files[] = {"项目/一期/report.txt", "项目/一期/report.txt[20240102030405替换备份]",
-                                   "项目/二期/Report.TXT", "项目/二期/report.docx", "项目/三期/report.txt",
-                                   "项目/三期/export.txt", "项目/三期/图片/report.png", "项目/文档/report.pdf",
-                                   "项目/文档/report.txt", "母文件/report.txt"};
+            const char *files[] = {"项目/一期/report.txt",      "项目/一期/report.txt[20240102030405替换备份]",
+                                   "项目/二期/Report.TXT",      "项目/二期/report.docx",
+                                   "项目/三期/report.txt",      "项目/三期/export.txt",
+                                   "项目/三期/图片/report.png", "项目/文档/report.pdf",
+                                   "项目/文档/report.txt",      "母文件/report.txt"};
             int n = 0;
             for (const char *f : files) {
                 const QString path = m_tree.filePath(QString::fromUtf8(f));
@@ -264,8 +265,14 @@ const Scene Scenes[] = {
     {"cover2x", saved([](Windows &w) -> QWidget * { return &w.cover(); }), "2"},
     {"about2x", saved(dialog<frmAbout>), "2"},
     {"dark", darkSearch},
-    {"dark-about", saved([](Windows &w) { darkTheme(); return dialog<frmAbout>(w); })},
-    {"dark-update", saved([](Windows &w) { darkTheme(); return update(w); })},
+    {"dark-about", saved([](Windows &w) {
+         darkTheme();
+         return dialog<frmAbout>(w);
+     })},
+    {"dark-update", saved([](Windows &w) {
+         darkTheme();
+         return update(w);
+     })},
 };
 
 // Runs one scene in a child process at the scene's scale.
@@ -274,8 +281,7 @@ bool shootScaled(const Scene &scene, const QString &outDir)
     const QByteArray before = qgetenv("QT_SCALE_FACTOR");
     qputenv("QT_SCALE_FACTOR", scene.scale);
     std::fflush(stdout);
-    const int rc = QProcess::execute(QCoreApplication::applicationFilePath(),
-                                     {outDir, QLatin1String(scene.name)});
+    const int rc = QProcess::execute(QCoreApplication::applicationFilePath(), {outDir, QLatin1String(scene.name)});
     if (before.isNull())
         qunsetenv("QT_SCALE_FACTOR");
     else

@@ -41,12 +41,17 @@ QString fCover::introduction()
     return QStringList{
         QStringLiteral("【墨桐同名文件批量替换】是专业的同名文件批量替换工具！软件操作简洁，智能，安全！"),
         QStringLiteral("1、在指定目录下搜索需要被替换的文件名，搜索结果显示在下方列表，文件的相关信息会呈现；"),
-        QStringLiteral("2、选定用于替换其他同名文件的母文件，勾选列表中需要被替换的文件，点击“替换勾选的同名文件”按钮，即可全部替换，替换结果会详细显示在列表的“替换状态”栏目；"),
-        QStringLiteral("3、软件在替换时会重命名旧的文件，备份保存在同一个文件夹，按照时间重命名文件，以免你误操作，可以有挽回的机会，安全性很好；"),
+        QStringLiteral(
+            "2、选定用于替换其他同名文件的母文件，勾选列表中需要被替换的文件，点击“替换勾选的同名文件”按钮，即可全部替换，替换结果会详细显示在列表的“替换状态”栏目；"),
+        QStringLiteral(
+            "3、软件在替换时会重命名旧的文件，备份保存在同一个文件夹，按照时间重命名文件，以免你误操作，可以有挽回的机会，安全性很好；"),
         QStringLiteral("4、文件大小及修改日期均相同，可以跳过替换，因为他们很可能就是完全相同的文件，无需替换；"),
-        QStringLiteral("5、如果你已经误操作，清空列表，重新按照“相似匹配”搜索文件，勾选需要恢复的文件，点击菜单“恢复最近一次被替换的文件”，就可以完全恢复。"),
-        QStringLiteral("6、本软件兼有同名文件批量删除到回收站的功能。 文件的删除都不是直接删除，而是删除到系统回收站，便于因意外删除而找回。"),
-    }.join(QLatin1Char('\n'));
+        QStringLiteral(
+            "5、如果你已经误操作，清空列表，重新按照“相似匹配”搜索文件，勾选需要恢复的文件，点击菜单“恢复最近一次被替换的文件”，就可以完全恢复。"),
+        QStringLiteral(
+            "6、本软件兼有同名文件批量删除到回收站的功能。 文件的删除都不是直接删除，而是删除到系统回收站，便于因意外删除而找回。"),
+    }
+        .join(QLatin1Char('\n'));
 }
 
 fCover::fCover(QWidget *parent) : QWidget(parent), m_update(new UpdateCheck(this))
@@ -158,10 +163,7 @@ void fCover::timerTick()
         m_updateCheck();
 }
 
-void fCover::openProductPage()
-{
-    OpenURL(Vendor::productPage(), false);
-}
+void fCover::openProductPage() { OpenURL(Vendor::productPage(), false); }
 
 void fCover::closeEvent(QCloseEvent *event)
 {

@@ -354,10 +354,7 @@ void Form1::关于()
 
 ResultModel *Form1::model() const { return ListView1->resultModel(); }
 
-QAction *Form1::action(const QString &objectName) const
-{
-    return findChild<QAction *>(objectName);
-}
+QAction *Form1::action(const QString &objectName) const { return findChild<QAction *>(objectName); }
 
 void Form1::setPanelText(int panel, const QString &text)
 {
@@ -365,10 +362,7 @@ void Form1::setPanelText(int panel, const QString &text)
         Panel[panel - 1]->setText(text);
 }
 
-void Form1::showRowCount()
-{
-    setPanelText(3, QStringLiteral("文件数：") + QString::number(model()->rowCount()));
-}
+void Form1::showRowCount() { setPanelText(3, QStringLiteral("文件数：") + QString::number(model()->rowCount())); }
 
 void Form1::loadForm()
 {
@@ -445,10 +439,7 @@ void Form1::clearListBackground()
     m_listBackground = QPixmap();
 }
 
-void Form1::更新搜索扩展名()
-{
-    m_search.SearchExtension = SearchExtensionOf(Text2->text());
-}
+void Form1::更新搜索扩展名() { m_search.SearchExtension = SearchExtensionOf(Text2->text()); }
 
 void Form1::更新母文件信息()
 {

@@ -67,7 +67,7 @@ public:
     QAction *action(const QString &objectName) const;
 
     void setPanelText(int panel, const QString &text); // panels 1 to 3
-    void showRowCount(); // panel 3: "文件数：" and the rows in the list
+    void showRowCount();                               // panel 3: "文件数：" and the rows in the list
 
     // Load: restores the settings and prepares the list.
     void loadForm();

@@ -50,8 +50,9 @@ int main(int argc, char *argv[])
 #ifndef Q_OS_WIN
     // Without a display Qt would abort with a plugin dump; say it plainly.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-        std::fprintf(stderr, "%s: 没有可用的图形显示 (no display). Start it in a desktop session, "
-                             "or under a virtual one: xvfb-run -a samename\n",
+        std::fprintf(stderr,
+                     "%s: 没有可用的图形显示 (no display). Start it in a desktop session, "
+                     "or under a virtual one: xvfb-run -a samename\n",
                      AppInfo::title().toUtf8().constData());
         return 1;
     }

@@ -126,8 +126,7 @@ std::function<int(const ResultRow &)> cellWidth(WidthTable &table, int column)
             };
         }
         break;
-    case ResultRow::NameColumn:
-        return [&table](const ResultRow &r) { return table.width(r.fileName); };
+    case ResultRow::NameColumn: return [&table](const ResultRow &r) { return table.width(r.fileName); };
     }
     return [&table, column](const ResultRow &r) { return table.width(r.text(column)); };
 }

@@ -15,9 +15,18 @@
 bool EndsWithReplaceTag(const ResultRow &row) { return row.fileName.endsWith(ReplaceTag); }
 bool EndsWithRestoreTag(const ResultRow &row) { return row.fileName.endsWith(RestoreTag); }
 
-void ListCommands::选中全部() { m_host.operation().whenLoaded([this] { m_host.list().selectAll(); }); }
-void ListCommands::勾选全部() { m_host.operation().whenLoaded([this] { m_host.list().resultModel()->setAllChecked(true); }); }
-void ListCommands::全部去勾选() { m_host.operation().whenLoaded([this] { m_host.list().resultModel()->setAllChecked(false); }); }
+void ListCommands::选中全部()
+{
+    m_host.operation().whenLoaded([this] { m_host.list().selectAll(); });
+}
+void ListCommands::勾选全部()
+{
+    m_host.operation().whenLoaded([this] { m_host.list().resultModel()->setAllChecked(true); });
+}
+void ListCommands::全部去勾选()
+{
+    m_host.operation().whenLoaded([this] { m_host.list().resultModel()->setAllChecked(false); });
+}
 
 bool ListCommands::refusedWhileBusy()
 {

@@ -15,7 +15,7 @@ bool EndsWithRestoreTag(const ResultRow &row);
 // only forgets them; the trash commands send their files to the trash.
 class ListCommands {
 public:
-    explicit ListCommands(ListHost &host) : m_host(host) {}
+    explicit ListCommands(ListHost &host) : m_host(host) { }
 
     void 选中全部();
     void 勾选全部();

@@ -10,17 +10,11 @@
 #include <malloc.h>
 #endif
 
-ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent) {}
+ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent) { }
 
-int ResultModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_visible;
-}
+int ResultModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_visible; }
 
-int ResultModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : ColumnCount;
-}
+int ResultModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant ResultModel::data(const QModelIndex &index, int role) const
 {
@@ -55,8 +49,7 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
         if (index.column() == SizeColumn)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-    default:
-        break;
+    default: break;
     }
     return QVariant();
 }
@@ -114,9 +107,7 @@ int ResultModel::addRows(const std::vector<const FoundFile *> &files, const std:
     // at once: no second copy of a million rows.
     const size_t first = static_cast<size_t>(m_rows.size());
     const size_t want = first + files.size();
-    const KeyIndex::RowOf rowOf = [this](int id) -> const ResultRow & {
-        return m_rows.at(m_pos.at(id));
-    };
+    const KeyIndex::RowOf rowOf = [this](int id) -> const ResultRow & { return m_rows.at(m_pos.at(id)); };
     m_index.reserve(want, rowOf);
     // The files of one folder come together and share their folder's text.
     const QString *lastFolder = nullptr;
@@ -201,7 +192,8 @@ bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
         while (first > 0 && remove[first - 1])
             --first;
         beginRemoveRows(QModelIndex(), static_cast<int>(first), static_cast<int>(last - 1));
-        m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first), m_rows.begin() + static_cast<std::ptrdiff_t>(last));
+        m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
+                     m_rows.begin() + static_cast<std::ptrdiff_t>(last));
         m_visible = static_cast<int>(m_rows.size());
         updatePositions(first);
         endRemoveRows();
@@ -309,7 +301,8 @@ void ResultModel::updatePositions(size_t from)
 
 void ResultModel::sortRows(int column, Qt::SortOrder order)
 {
-    const std::vector<int> perm = SortedOrder({m_rows.constData(), static_cast<size_t>(m_rows.size())}, column, order == Qt::DescendingOrder);
+    const std::vector<int> perm =
+        SortedOrder({m_rows.constData(), static_cast<size_t>(m_rows.size())}, column, order == Qt::DescendingOrder);
     if (!perm.empty())
         applyOrder(perm);
 }

@@ -74,7 +74,7 @@ private:
 
     QList<ResultRow> m_rows; // grows in place, see ResultRow
     QList<int> m_pos;        // id -> row, -1 for a removed row
-    int m_visible = 0;      // rows the views know of
+    int m_visible = 0;       // rows the views know of
     KeyIndex m_index;
     std::deque<QString> m_folders; // each folder once; rows point into it
     QHash<QString, const QString *> m_folderOf;

@@ -6,7 +6,7 @@ class ListHost;
 // Commands that hand a listed file, a folder or a web page to the desktop.
 class ShellActions {
 public:
-    explicit ShellActions(ListHost &host) : m_host(host) {}
+    explicit ShellActions(ListHost &host) : m_host(host) { }
 
     void 打开文件所在目录();
     void 复制文件路径();

@@ -82,7 +82,4 @@ void UpdateCheck::CompareVersion(const QString &text)
     MessageBox::information(nullptr, QStringLiteral("有最新版本可以升级，请尽快下载安装！"));
 }
 
-void UpdateCheck::failed(const QString &)
-{
-    MessageBox::critical(nullptr, QStringLiteral("请保持网络畅通！"));
-}
+void UpdateCheck::failed(const QString &) { MessageBox::critical(nullptr, QStringLiteral("请保持网络畅通！")); }

@@ -85,7 +85,8 @@ void ReplaceCommand::click()
         return;
     }
     if (m_host.noBackup() == 1
-        && !MessageBox::ask(window, QStringLiteral("目前的设置是替换前不备份文件，你确定要继续吗？"), QStringLiteral("备份确认")))
+        && !MessageBox::ask(window, QStringLiteral("目前的设置是替换前不备份文件，你确定要继续吗？"),
+                            QStringLiteral("备份确认")))
         return;
 
     FileOps::makeOwnerWritable(master);
@@ -95,7 +96,9 @@ void ReplaceCommand::click()
         MessageBox::critical(window, QStringLiteral("替换用的母文件有问题！"));
         return;
     }
-    if (!MessageBox::ask(window, QStringLiteral("所有被勾选的同名文件将会被替换用的母文件替换，原文件会被重命名后备份，你确定要继续吗？")))
+    if (!MessageBox::ask(
+            window,
+            QStringLiteral("所有被勾选的同名文件将会被替换用的母文件替换，原文件会被重命名后备份，你确定要继续吗？")))
         return;
 
     m_host.setReplaceEnabled(false);
@@ -137,7 +140,9 @@ void RestoreCommand::click()
         MessageBox::critical(window, QStringLiteral("正在工作，请稍后再试！"));
         return;
     }
-    if (!MessageBox::ask(window, QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？")))
+    if (!MessageBox::ask(
+            window, QStringLiteral(
+                        "所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？")))
         return;
     Form2::showModal(window);
     if (app.RestoreConflictChoice == RestoreChoice::Cancel)

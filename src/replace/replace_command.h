@@ -7,7 +7,7 @@ class ReplaceHost;
 // file, a turn for the window per row, writing each row's outcome.
 class ReplaceCommand {
 public:
-    ReplaceCommand(ListHost &list, ReplaceHost &host) : m_list(list), m_host(host) {}
+    ReplaceCommand(ListHost &list, ReplaceHost &host) : m_list(list), m_host(host) { }
     void click();
 
 private:
@@ -19,7 +19,7 @@ private:
 // name back, after asking what to do with a file standing in the way.
 class RestoreCommand {
 public:
-    explicit RestoreCommand(ListHost &list) : m_list(list) {}
+    explicit RestoreCommand(ListHost &list) : m_list(list) { }
     void click();
 
 private:

@@ -23,7 +23,7 @@ int RowsPerPart = SearchCommand::DefaultRowsPerPart;
 // its progress and turns through the search's long operation.
 class WalkTurns : public WalkHost {
 public:
-    WalkTurns(SearchHost &host, LongOperation::Run &run) : m_host(host), m_run(run) {}
+    WalkTurns(SearchHost &host, LongOperation::Run &run) : m_host(host), m_run(run) { }
     bool includeSubfolders() override { return m_host.includeSubfolders(); }
     bool stopRequested() override { return m_run.stopRequested(); }
     void showStatus(const QString &text) override { m_run.setStatus(text); }
@@ -41,14 +41,17 @@ int SearchCommand::加入列表(ResultModel &model, IconStore &icons, const std:
     // One image per kind: "K" + extension + "." + type name, looked up before
     // an icon is extracted. The last kind seen per extension saves building
     // the key for every row.
-    struct Seen { QString type; int icon; };
+    struct Seen {
+        QString type;
+        int icon;
+    };
     QHash<QString, Seen> seen;
     std::vector<const FoundFile *> fresh;
     std::vector<int> iconOf;
     fresh.reserve(files.size());
     iconOf.reserve(files.size());
     for (const FoundFile *f : files) {
-                int icon = 0;
+        int icon = 0;
         auto it = seen.find(f->Extension);
         if (it != seen.end() && it->type == f->TypeName) {
             icon = it->icon;
@@ -130,7 +133,8 @@ void SearchCommand::run()
         m_list.operation().setLoading(true);
         for (bool done = !stays; !done;) {
             part.clear();
-            done = reader.read(part, [&] { return busy.turnDue(); }, static_cast<size_t>(RowsPerPart));
+            done = reader.read(
+                part, [&] { return busy.turnDue(); }, static_cast<size_t>(RowsPerPart));
             chosen.clear();
             for (const FoundFile &file : part)
                 chosen.push_back(&file);
@@ -156,6 +160,6 @@ void SearchCommand::run()
     const int folders = m_host.includeSubfolders() ? static_cast<int>(s.SearchedFolders.size()) : 1;
     if (!busy.finish())
         return; // the window is on its way out; no completion box over nothing
-    MessageBox::information(m_list.dialogParent(), QStringLiteral("搜索完成！\r\n搜索目录：") + QString::number(folders) +
-                                    QStringLiteral("个，耗时：") + elapsed);
+    MessageBox::information(m_list.dialogParent(), QStringLiteral("搜索完成！\r\n搜索目录：") + QString::number(folders)
+                                                       + QStringLiteral("个，耗时：") + elapsed);
 }

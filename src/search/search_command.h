@@ -13,7 +13,7 @@ class SearchHost;
 // The search button: starts a search, or asks the running one to stop.
 class SearchCommand {
 public:
-    SearchCommand(ListHost &list, SearchHost &host) : m_list(list), m_host(host) {}
+    SearchCommand(ListHost &list, SearchHost &host) : m_list(list), m_host(host) { }
     void click();
     // Adds rows for found files, each with the icon of its kind; a file listed
     // already keeps its row untouched. Returns how many rows were added.

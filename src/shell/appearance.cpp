@@ -108,16 +108,14 @@ void drawEmblem(QPainter &p, const QRectF &r)
     p.setBrush(QColor(255, 128, 0));
     p.setPen(Qt::NoPen);
     QPolygonF head;
-    head << tip + QPointF(-w * 0.10, -h * 0.02) << tip + QPointF(w * 0.06, -h * 0.10) << tip + QPointF(w * 0.05, h * 0.08);
+    head << tip + QPointF(-w * 0.10, -h * 0.02) << tip + QPointF(w * 0.06, -h * 0.10)
+         << tip + QPointF(w * 0.05, h * 0.08);
     p.drawPolygon(head);
 }
 
 } // namespace
 
-qreal screenPixelRatio()
-{
-    return qMax<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0);
-}
+qreal screenPixelRatio() { return qMax<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0); }
 
 namespace {
 
@@ -143,10 +141,7 @@ QPixmap appIconPixmap(int size, qreal dpr)
     return pm;
 }
 
-void drawAppIcon(QPainter &p, const QRectF &r)
-{
-    drawEmblem(p, r);
-}
+void drawAppIcon(QPainter &p, const QRectF &r) { drawEmblem(p, r); }
 
 QIcon appIcon()
 {

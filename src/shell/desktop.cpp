@@ -30,7 +30,8 @@ QUrl fileUrl(const QString &path)
     return QUrl::fromLocalFile(path);
 #else
     const QString absolute = path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + QLatin1Char('/') + path;
-    return QUrl::fromEncoded("file://" + EncodeFileName(absolute).toPercentEncoding("/!$&'()*+,;=:@"), QUrl::StrictMode);
+    return QUrl::fromEncoded("file://" + EncodeFileName(absolute).toPercentEncoding("/!$&'()*+,;=:@"),
+                             QUrl::StrictMode);
 #endif
 }
 } // namespace
@@ -91,7 +92,8 @@ bool OpenFolderSelectItem(const QString &path)
         return false;
 #ifdef Q_OS_WIN
     // Arguments go as a list: no command line is built from the name.
-    return QProcess::startDetached(QStringLiteral("explorer.exe"), {QStringLiteral("/select,"), QDir::toNativeSeparators(p)});
+    return QProcess::startDetached(QStringLiteral("explorer.exe"),
+                                   {QStringLiteral("/select,"), QDir::toNativeSeparators(p)});
 #else
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -99,8 +101,7 @@ bool OpenFolderSelectItem(const QString &path)
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{fileUrl(p).toString(QUrl::FullyEncoded)}
-         << QString();
+    call << QStringList{fileUrl(p).toString(QUrl::FullyEncoded)} << QString();
     // A file manager started on demand may take a moment; not longer.
     const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
     return reply.type() == QDBusMessage::ReplyMessage;

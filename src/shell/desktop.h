@@ -11,8 +11,7 @@ QString BrowseStartFolder(const QString &startFolder);
 // Lets the user pick a folder. The result ends with the native separator; when
 // the picker is cancelled it is the start folder (with the separator added),
 // and *picked, where given, tells the two apart.
-QString BrowseForFolder(QWidget *owner, const QString &startFolder, const QString &prompt,
-                        bool *picked = nullptr);
+QString BrowseForFolder(QWidget *owner, const QString &startFolder, const QString &prompt, bool *picked = nullptr);
 
 // Opens an address with the desktop's default handler. The reuse-window flag
 // has no meaning outside Windows and is accepted and ignored there.

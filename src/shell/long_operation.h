@@ -30,7 +30,7 @@ public:
 // arrives then asks the operation to stop and waits for its end.
 class LongOperation {
 public:
-    explicit LongOperation(BusyDisplay &display) : m_display(display) {}
+    explicit LongOperation(BusyDisplay &display) : m_display(display) { }
     LongOperation(const LongOperation &) = delete;
     LongOperation &operator=(const LongOperation &) = delete;
 

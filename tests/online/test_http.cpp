@@ -14,9 +14,18 @@ class Http : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QObject::connect(&h, &uXMLHTTP::OnDateArrived, [this] { ++arrived; insideSend |= sending; });
-        QObject::connect(&h, &uXMLHTTP::OnReadyStateChange, [this] { ++changes; insideSend |= sending; });
-        QObject::connect(&h, &uXMLHTTP::OnDateErr, [this](const QString &text) { errors << text; insideSend |= sending; });
+        QObject::connect(&h, &uXMLHTTP::OnDateArrived, [this] {
+            ++arrived;
+            insideSend |= sending;
+        });
+        QObject::connect(&h, &uXMLHTTP::OnReadyStateChange, [this] {
+            ++changes;
+            insideSend |= sending;
+        });
+        QObject::connect(&h, &uXMLHTTP::OnDateErr, [this](const QString &text) {
+            errors << text;
+            insideSend |= sending;
+        });
     }
     void send() { sending = true, h.Send_(), sending = false; }
     // Opens and sends afresh; true once the request has ended. The events
@@ -82,10 +91,15 @@ TEST_F(Http, A200ArrivesOnceFromThePoll)
 TEST_F(Http, EveryStatusButA200IsAnError)
 {
     server.body = "1.6.621";
-    const std::pair<int, QStringList> answers[] = {
-        {201, {QStringLiteral("提示知道新文件的URL")}}, {204, {QStringLiteral("请求收到，但返回信息为空")}},
-        {206, {QStringLiteral("服务器已经完成了部分用户的GET请求")}}, {404, {QStringLiteral("没有发现文件?查询或URl")}},
-        {304, {QStringLiteral("客户端已经执行了GET，但文件未变化")}}, {500, {QStringLiteral("服务器产生内部错误")}}, {599, {QString()}}, {600, {QString()}}, {601, {}}};
+    const std::pair<int, QStringList> answers[] = {{201, {QStringLiteral("提示知道新文件的URL")}},
+                                                   {204, {QStringLiteral("请求收到，但返回信息为空")}},
+                                                   {206, {QStringLiteral("服务器已经完成了部分用户的GET请求")}},
+                                                   {404, {QStringLiteral("没有发现文件?查询或URl")}},
+                                                   {304, {QStringLiteral("客户端已经执行了GET，但文件未变化")}},
+                                                   {500, {QStringLiteral("服务器产生内部错误")}},
+                                                   {599, {QString()}},
+                                                   {600, {QString()}},
+                                                   {601, {}}};
     for (const auto &[status, expected] : answers) {
         server.status = status;
         ASSERT_TRUE(fetch(save)) << status;
@@ -132,10 +146,13 @@ TEST_F(Http, TheBodyCapHoldsToTheByte)
 // the request ends by itself in good time with a code past 600 and no body.
 TEST_F(Http, AHostileServerEndsTheRequestWithoutAnEvent)
 {
-    const struct { Send send; int delayMs; qint32 code; } cases[] = {
-        {Send::Whole, 3000, uXMLHTTP::Timeout},     {Send::Trickle, 0, uXMLHTTP::Timeout},
-        {Send::CutClose, 0, uXMLHTTP::Incomplete}, {Send::CutReset, 0, uXMLHTTP::Incomplete},
-        {Send::Endless, 0, uXMLHTTP::TooLarge},    {Send::Trickle, 0, uXMLHTTP::TooLarge}};
+    const struct {
+        Send send;
+        int delayMs;
+        qint32 code;
+    } cases[] = {{Send::Whole, 3000, uXMLHTTP::Timeout},    {Send::Trickle, 0, uXMLHTTP::Timeout},
+                 {Send::CutClose, 0, uXMLHTTP::Incomplete}, {Send::CutReset, 0, uXMLHTTP::Incomplete},
+                 {Send::Endless, 0, uXMLHTTP::TooLarge},    {Send::Trickle, 0, uXMLHTTP::TooLarge}};
     for (const auto &c : cases) {
         // Paced in pieces, an endless body passes the cap only in what has come before.
         server.body = c.code == uXMLHTTP::TooLarge ? QByteArray(64 * 1024, 'x') : QByteArray("1.6.9");

@@ -48,7 +48,8 @@ protected:
     // Loads a fresh cover, whose timer starts the check, and waits for its end.
     void startCover(const QByteArray &published, int status = 200, const QString &site = QString())
     {
-        Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"), site.isEmpty() ? server.url(QString()) : site);
+        Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"),
+                        site.isEmpty() ? server.url(QString()) : site);
         server.body = published;
         server.status = status;
         delete cover;
@@ -56,7 +57,10 @@ protected:
         cover->loadCover();
         ASSERT_TRUE(QTest::qWaitFor([this] { return cover->updateCheck()->request()->DownOK(); }, 5000));
     }
-    QString product() const { return server.url(QStringLiteral("/") + AppInfo::executableName() + QStringLiteral("/")); }
+    QString product() const
+    {
+        return server.url(QStringLiteral("/") + AppInfo::executableName() + QStringLiteral("/"));
+    }
     TestHttpServer server;
     fCover *cover = nullptr;
 };
@@ -123,11 +127,13 @@ TEST_F(UpdateTest, AboutBoxShowsTheResultAndClosingChecksAgain)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
     for (QLabel *link : {box.Label10, box.Label4, box.Label2, box.Label7})
         QTest::mouseClick(link, Qt::LeftButton);
-    EXPECT_EQ(Desktop::openedUrls(), QStringList({server.url(QStringLiteral("/") + AppInfo::executableName()),
-                                                  server.url(QStringLiteral("/")), QStringLiteral("http://second.example/")}));
+    EXPECT_EQ(Desktop::openedUrls(),
+              QStringList({server.url(QStringLiteral("/") + AppInfo::executableName()), server.url(QStringLiteral("/")),
+                           QStringLiteral("http://second.example/")}));
     // The hover underline follows the pointer from label to label.
     const auto hover = [](QWidget *w) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton, {});
+        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
+                         {});
         QApplication::sendEvent(w, &move);
     };
     hover(box.Label4);

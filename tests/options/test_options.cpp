@@ -18,15 +18,24 @@ protected:
         run("menu设置");
         return ticked;
     }
-    static QString stored() { return Settings::read(Settings::OptionSection, Settings::NoBackupKey, QStringLiteral("absent")); }
+    static QString stored()
+    {
+        return Settings::read(Settings::OptionSection, Settings::NoBackupKey, QStringLiteral("absent"));
+    }
 };
 
 } // namespace
 
 TEST_F(OptionsTest, OnlyConfirmingStoresAndANewRunShowsIt)
 {
-    openOptions([](fOption &d) { d.Check1->setChecked(true); d.Command2->click(); });
-    openOptions([](fOption &d) { d.Check1->setChecked(true); d.close(); });
+    openOptions([](fOption &d) {
+        d.Check1->setChecked(true);
+        d.Command2->click();
+    });
+    openOptions([](fOption &d) {
+        d.Check1->setChecked(true);
+        d.close();
+    });
     EXPECT_EQ(appState().NoBackupBeforeReplace, 0);
     EXPECT_EQ(stored(), QStringLiteral("absent"));
     // Each opening starts again from the value in force, with "确定" taking Enter.
@@ -46,7 +55,10 @@ TEST_F(OptionsTest, OnlyConfirmingStoresAndANewRunShowsIt)
     form = new Form1;
     form->loadForm();
     EXPECT_EQ(appState().NoBackupBeforeReplace, 1);
-    EXPECT_TRUE(openOptions([](fOption &d) { d.Check1->setChecked(false); d.Command1->click(); }));
+    EXPECT_TRUE(openOptions([](fOption &d) {
+        d.Check1->setChecked(false);
+        d.Command1->click();
+    }));
     EXPECT_EQ(appState().NoBackupBeforeReplace, 0);
     EXPECT_EQ(stored(), QStringLiteral("0"));
 }

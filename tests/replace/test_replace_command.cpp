@@ -25,7 +25,10 @@ protected:
         master = t.file(QStringLiteral("master/report.doc"), "MASTER");
         TempTree::touch(master, MasterTime);
     }
-    QString status(const QString &path) { return rowOf(path) < 0 ? QStringLiteral("<not listed>") : form->model()->row(rowOf(path)).status(); }
+    QString status(const QString &path)
+    {
+        return rowOf(path) < 0 ? QStringLiteral("<not listed>") : form->model()->row(rowOf(path)).status();
+    }
     // The status cell's cause as its tooltip shows it; a screen reader hears
     // a cell's accessible description, which must say the same.
     QString cause(int row)
@@ -151,10 +154,13 @@ TEST_F(ReplaceTest, EveryRowGetsItsOutcome)
               QStringLiteral("所有被勾选的同名文件将会被替换用的母文件替换，原文件会被重命名后备份，你确定要继续吗？"));
     EXPECT_EQ(MessageBox::history()[1].text, QStringLiteral("替换文件完成。"));
     EXPECT_EQ(MessageBox::history()[1].icon, MessageBox::Icon::Information);
-    const QList<std::pair<QString, QString>> outcomes = {
-        {same, QStringLiteral("已经替换")}, {differentName, QStringLiteral("跳过-文件名不同")},
-        {equalFacts, QStringLiteral("跳过-大小日期相同")}, {sameSizeOtherTime, QStringLiteral("已经替换")},
-        {unticked, QStringLiteral("earlier")}, {vanished, QStringLiteral("替换失败")}, {master, QStringLiteral("自身")}};
+    const QList<std::pair<QString, QString>> outcomes = {{same, QStringLiteral("已经替换")},
+                                                         {differentName, QStringLiteral("跳过-文件名不同")},
+                                                         {equalFacts, QStringLiteral("跳过-大小日期相同")},
+                                                         {sameSizeOtherTime, QStringLiteral("已经替换")},
+                                                         {unticked, QStringLiteral("earlier")},
+                                                         {vanished, QStringLiteral("替换失败")},
+                                                         {master, QStringLiteral("自身")}};
     for (const auto &[path, outcome] : outcomes)
         EXPECT_EQ(status(path), outcome) << path.toStdString();
     EXPECT_EQ(TempTree::read(same), "MASTER");
@@ -178,7 +184,8 @@ TEST_F(ReplaceTest, OddNamesAreReplacedAndRestoredExactly)
         const QString file = DecodeFileName(name);
         master = t.file(QStringLiteral("master/") + file, "MASTER");
         const QString target = t.file(QStringLiteral("a/") + file, "ORIGINAL");
-        const QStringList alike = {t.file(DecodeFileName("a/bad\xc3.doc"), "c3"), t.file(QStringLiteral("a/bad\uFFFD.doc"), "fffd"),
+        const QStringList alike = {t.file(DecodeFileName("a/bad\xc3.doc"), "c3"),
+                                   t.file(QStringLiteral("a/bad\uFFFD.doc"), "fffd"),
                                    t.file(QStringLiteral("a/notes.txt"), "plain")};
         form->model()->clear();
         listAll();
@@ -217,10 +224,11 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     const ChangeWatch watch(form->model());
     restore(false);
     watch.expectAllTold("restoring");
-    const QList<std::pair<QString, QString>> outcomes = {
-        {backup, QStringLiteral("已存在，跳过")}, {target, QStringLiteral("格式不符")},
-        {older, QStringLiteral("不是最近替换")}, {orphan, QStringLiteral("已存在，跳过")},
-        {blocked, QStringLiteral("恢复失败")}};
+    const QList<std::pair<QString, QString>> outcomes = {{backup, QStringLiteral("已存在，跳过")},
+                                                         {target, QStringLiteral("格式不符")},
+                                                         {older, QStringLiteral("不是最近替换")},
+                                                         {orphan, QStringLiteral("已存在，跳过")},
+                                                         {blocked, QStringLiteral("恢复失败")}};
     for (const auto &[path, outcome] : outcomes)
         EXPECT_EQ(status(path), outcome) << path.toStdString();
     EXPECT_EQ(lastMessage(), QStringLiteral("恢复文件完成。"));
@@ -256,7 +264,9 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     restore(false, &preselectedRename, true);
     EXPECT_TRUE(preselectedRename);
     EXPECT_EQ(appState().RestoreConflictChoice, QStringLiteral("取消"));
-    EXPECT_EQ(lastMessage(), QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？"));
+    EXPECT_EQ(
+        lastMessage(),
+        QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？"));
     restore(false, &preselectedRename, true);
     EXPECT_FALSE(preselectedRename);
 }
@@ -336,17 +346,30 @@ TEST_F(ReplaceTest, AFailedRowTellsWhyUntilItsStatusChanges)
 {
     using FileOps::Call;
     enum Command { Replace, Restore, SetAside };
-    const struct { Command command; FileOps::Fault fault; const char *cause; } cases[] = {
-        {Replace, {Call::Open, EACCES}, "权限不足"}, {Replace, {Call::Chmod, EPERM}, "权限不足"},
-        {Replace, {Call::Link, EROFS}, "只读文件系统"}, {Replace, {Call::CopyRange, ENOSPC}, "磁盘空间不足"},
-        {Replace, {Call::CopyRange, EDQUOT}, "磁盘空间不足"}, {Replace, {Call::Link, EEXIST}, "文件名已存在"},
-        {Replace, {Call::Open, ENOENT}, "文件或文件夹不存在"}, {Replace, {Call::Link, ENOTDIR}, "文件或文件夹不存在"},
-        {Replace, {Call::Rename, EBUSY}, "文件正在使用"}, {Replace, {Call::Rename, ETXTBSY}, "文件正在使用"},
-        {Replace, {Call::Link, ENAMETOOLONG}, "文件名过长"}, {Replace, {Call::Rename, EIO}, "系统错误（错误号 5）"},
-        {Restore, {Call::RenameNoReplace, ENOTEMPTY}, "文件名已存在"}, {Restore, {Call::RenameNoReplace, EACCES}, "权限不足"},
-        {SetAside, {Call::RenameNoReplace, EBUSY}, "文件正在使用"}, {SetAside, {Call::Chmod, EPERM}, "权限不足"},
+    const struct {
+        Command command;
+        FileOps::Fault fault;
+        const char *cause;
+    } cases[] = {
+        {Replace, {Call::Open, EACCES}, "权限不足"},
+        {Replace, {Call::Chmod, EPERM}, "权限不足"},
+        {Replace, {Call::Link, EROFS}, "只读文件系统"},
+        {Replace, {Call::CopyRange, ENOSPC}, "磁盘空间不足"},
+        {Replace, {Call::CopyRange, EDQUOT}, "磁盘空间不足"},
+        {Replace, {Call::Link, EEXIST}, "文件名已存在"},
+        {Replace, {Call::Open, ENOENT}, "文件或文件夹不存在"},
+        {Replace, {Call::Link, ENOTDIR}, "文件或文件夹不存在"},
+        {Replace, {Call::Rename, EBUSY}, "文件正在使用"},
+        {Replace, {Call::Rename, ETXTBSY}, "文件正在使用"},
+        {Replace, {Call::Link, ENAMETOOLONG}, "文件名过长"},
+        {Replace, {Call::Rename, EIO}, "系统错误（错误号 5）"},
+        {Restore, {Call::RenameNoReplace, ENOTEMPTY}, "文件名已存在"},
+        {Restore, {Call::RenameNoReplace, EACCES}, "权限不足"},
+        {SetAside, {Call::RenameNoReplace, EBUSY}, "文件正在使用"},
+        {SetAside, {Call::Chmod, EPERM}, "权限不足"},
     };
-    const QString failed[] = {QStringLiteral("替换失败/"), QStringLiteral("恢复失败/"), QStringLiteral("已存在，跳过/")};
+    const QString failed[] = {QStringLiteral("替换失败/"), QStringLiteral("恢复失败/"),
+                              QStringLiteral("已存在，跳过/")};
     const QString done[] = {QStringLiteral("已经替换/"), QStringLiteral("已经恢复/"), QStringLiteral("已经恢复/")};
     const auto noFaults = qScopeGuard([] { FileOps::setFaults({}); });
     for (int n = 0; n < int(std::size(cases)); ++n) {
@@ -390,7 +413,9 @@ TEST_F(ReplaceTest, ARealReadOnlyFileSystemAndAPlaceWithoutTrashAreNamed)
     for (int i = 0; i < 3; ++i) {
         form->model()->setAllChecked(false);
         tick(files[i]);
-        i == 0 ? replace() : i == 1 ? restore(true) : (MessageBox::setNextAnswer(MessageBox::Answer::Yes), run("menu删除勾选项"));
+        i == 0   ? replace()
+        : i == 1 ? restore(true)
+                 : (MessageBox::setNextAnswer(MessageBox::Answer::Yes), run("menu删除勾选项"));
         EXPECT_EQ(status(files[i]) + QLatin1Char('/') + cause(rowOf(files[i])), outcomes[i]);
     }
     for (const QString &f : files)

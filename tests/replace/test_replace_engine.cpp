@@ -27,22 +27,35 @@ namespace {
 
 using FileOps::Call;
 
-QStringList entries(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name); }
-QStringList backupsIn(const QString &folder) { return entries(folder).filter(QRegularExpression(QStringLiteral("替换备份\\]$"))); }
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+QStringList backupsIn(const QString &folder)
+{
+    return entries(folder).filter(QRegularExpression(QStringLiteral("替换备份\\]$")));
+}
 
 // Each file of a folder as "name: content", backup stamps masked.
 QStringList filesIn(const QString &folder)
 {
     QStringList out;
     for (const QString &n : entries(folder))
-        out << QString(n).replace(QRegularExpression(QStringLiteral("\\[\\d{14}")), QStringLiteral("[*")) + QStringLiteral(": ")
-                   + QString::fromUtf8(TempTree::read(folder + QLatin1Char('/') + n));
+        out << QString(n).replace(QRegularExpression(QStringLiteral("\\[\\d{14}")), QStringLiteral("[*"))
+                   + QStringLiteral(": ") + QString::fromUtf8(TempTree::read(folder + QLatin1Char('/') + n));
     return out;
 }
 
-mode_t modeOf(const QString &path) { struct stat st; return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0; }
+mode_t modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
-QStringList stagedIn(const QString &folder) { return entries(folder).filter(QRegularExpression(QStringLiteral("^\\.~sn[0-9a-f]{8}\\.tmp$"))); }
+QStringList stagedIn(const QString &folder)
+{
+    return entries(folder).filter(QRegularExpression(QStringLiteral("^\\.~sn[0-9a-f]{8}\\.tmp$")));
+}
 
 // The search every run makes before it replaces: it notes where leftovers lie.
 void search(const QString &folder)
@@ -69,24 +82,31 @@ const FileOps::Fault NoLinks{Call::Link, EPERM}, NoExchange{Call::RenameExchange
 // that refuses to replace, with hard links to make up for it or without.
 // Each with the fault that fails its last step, the one that puts the new
 // copy in place.
-const struct Path { const char *name; QList<FileOps::Fault> faults; FileOps::Fault lastStep; } Paths[] = {
+const struct Path {
+    const char *name;
+    QList<FileOps::Fault> faults;
+    FileOps::Fault lastStep;
+} Paths[] = {
     {"hard links", {}, {Call::Rename, EIO}},
     {"no hard links", {NoLinks}, {Call::RenameExchange, EIO}},
     // Copy to backup name, back again, target aside, then the copy in.
     {"no exchange", {NoLinks, NoExchange}, {Call::RenameNoReplace, EIO, 3, 1}},
     {"no nameless files", {NoLinks, NoExchange, NoTmpFile}, {Call::RenameNoReplace, EIO, 3, 1}},
-    {"link, then unlink", {{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, ENOSYS}}, {Call::Link, EIO, 4, 1}},
+    {"link, then unlink",
+     {{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, ENOSYS}},
+     {Call::Link, EIO, 4, 1}},
     {"look, then rename", {NoLinks, NoExchange, {Call::RenameNoReplace, EOPNOTSUPP}}, {Call::Rename, EIO, 3, 1}},
 };
 
 struct Scene {
-    explicit Scene(const QString &under = QString()) : t(under) {}
+    explicit Scene(const QString &under = QString()) : t(under) { }
     TempTree t;
     QString master = t.file(QStringLiteral("m/report.doc"), "NEW CONTENT");
     QString target = t.file(QStringLiteral("d/report.doc"), "old content");
     QString folder = t.path(QStringLiteral("d"));
     const QStringList untouched = {QStringLiteral("report.doc: old content")};
-    const QStringList replaced = {QStringLiteral("report.doc: NEW CONTENT"), QStringLiteral("report.doc[*替换备份]: old content")};
+    const QStringList replaced = {QStringLiteral("report.doc: NEW CONTENT"),
+                                  QStringLiteral("report.doc[*替换备份]: old content")};
 };
 
 // On every path the old file ends under its backup name, stamped with the
@@ -117,7 +137,9 @@ void everyPath(const std::span<const Path> paths, const QString &under = QString
             const FaultScope scope(fault ? path.faults + QList{fails ? path.lastStep : late} : path.faults);
             const MockClock clock(QDateTime(QDate(2021, 2, 3), QTime(4, 5, 6), Qt::LocalTime));
             FileError why;
-            EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0, &why), !fails);
+            EXPECT_EQ(
+                ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0, &why),
+                !fails);
             EXPECT_EQ(why, FileError::ofErrno(fails ? EIO : 0)) << why.code;
             const QString backup = backupsIn(s.folder).value(0);
             EXPECT_EQ(filesIn(s.folder), fails ? s.untouched : s.replaced);
@@ -138,19 +160,31 @@ void everyPath(const std::span<const Path> paths, const QString &under = QString
 TEST(Replace, RefusedCallsLeadToTheWayRoundOrToTheirCause)
 {
     const FileOps::Fault NoEmptyPath{Call::LinkEmptyPath, ENOENT}, NoCopyRange{Call::CopyRange, EXDEV};
-    const std::pair<QList<FileOps::Fault>, int> cases[] = { // the faults, and the errno told (0: replaced)
+    const std::pair<QList<FileOps::Fault>, int> cases[] = {
+        // the faults, and the errno told (0: replaced)
         // No hard links: the copy trades places with the target.
-        {{NoLinks}, 0}, {{{Call::Link, EOPNOTSUPP}}, 0}, {{{Call::Link, ENOSYS}}, 0}, {{{Call::Link, EXDEV}}, 0},
-        {{{Call::Link, EMLINK}}, 0}, {{{Call::Link, EIO}}, EIO},
+        {{NoLinks}, 0},
+        {{{Call::Link, EOPNOTSUPP}}, 0},
+        {{{Call::Link, ENOSYS}}, 0},
+        {{{Call::Link, EXDEV}}, 0},
+        {{{Call::Link, EMLINK}}, 0},
+        {{{Call::Link, EIO}}, EIO},
         // Nor an exchange (exFAT, NFS, SMB, FUSE): aside, then in; nor a rename that refuses to replace.
-        {{NoLinks, NoExchange}, 0}, {{NoLinks, {Call::RenameExchange, ENOSYS}}, 0},
-        {{NoLinks, {Call::RenameExchange, EOPNOTSUPP}}, 0}, {{NoLinks, {Call::RenameExchange, EBUSY}}, EBUSY},
+        {{NoLinks, NoExchange}, 0},
+        {{NoLinks, {Call::RenameExchange, ENOSYS}}, 0},
+        {{NoLinks, {Call::RenameExchange, EOPNOTSUPP}}, 0},
+        {{NoLinks, {Call::RenameExchange, EBUSY}}, EBUSY},
         {{NoLinks, NoExchange, {Call::RenameNoReplace, EINVAL}}, 0},
-        {{{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, EINVAL}, {Call::Unlink, EACCES, 0, 1}}, EACCES},
+        {{{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, EINVAL}, {Call::Unlink, EACCES, 0, 1}},
+         EACCES},
         // Naming a nameless copy without the privilege: through /proc.
-        {{NoEmptyPath}, 0}, {{{Call::LinkEmptyPath, EEXIST, 0, 1}}, 0}, {{NoEmptyPath, {Call::LinkProcFd, ENOENT}}, ENOENT},
+        {{NoEmptyPath}, 0},
+        {{{Call::LinkEmptyPath, EEXIST, 0, 1}}, 0},
+        {{NoEmptyPath, {Call::LinkProcFd, ENOENT}}, ENOENT},
         // Copying between file systems the kernel cannot: the plain loop.
-        {{NoCopyRange}, 0}, {{{Call::CopyRange, EOPNOTSUPP}}, 0}, {{NoCopyRange, {Call::Write, EDQUOT}}, EDQUOT},
+        {{NoCopyRange}, 0},
+        {{{Call::CopyRange, EOPNOTSUPP}}, 0},
+        {{NoCopyRange, {Call::Write, EDQUOT}}, EDQUOT},
     };
     for (const auto &[faults, error] : cases) {
         SCOPED_TRACE(testing::Message() << "call " << int(faults.last().call) << " errno " << faults.last().error);
@@ -171,7 +205,8 @@ TEST(Replace, NeverReplacesAFileWithItself)
     const QString link = s.t.path(QStringLiteral("m/link.doc"));
     ASSERT_EQ(::symlink(QFile::encodeName(s.master).constData(), QFile::encodeName(link).constData()), 0);
     EXPECT_FALSE(文件替换及备份(link, s.master, 0));
-    EXPECT_EQ(entries(s.t.path(QStringLiteral("m"))), QStringList({QStringLiteral("link.doc"), QStringLiteral("report.doc")}));
+    EXPECT_EQ(entries(s.t.path(QStringLiteral("m"))),
+              QStringList({QStringLiteral("link.doc"), QStringLiteral("report.doc")}));
     // Another spelling of the name is another file here, and is replaced;
     // the master is made writable first.
     const QString other = s.t.file(QStringLiteral("m/REPORT.DOC"), "upper");
@@ -271,7 +306,10 @@ TEST(Replace, NoBackupModeNeverDestroysAFileTheTrashRefused)
     const QString trash = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Trash");
     QDir().mkpath(trash);
     ASSERT_TRUE(QDir().rename(trash, trash + QStringLiteral(".aside")));
-    { QFile blocker(trash); ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); }
+    {
+        QFile blocker(trash);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
     FileError why;
     const bool ok = 文件替换及备份(s.target, s.master, 1, &why);
     QFile::remove(trash);
@@ -322,7 +360,8 @@ TEST(Replace, RemovesOnlyStaleStagedCopies)
     for (const char *lookAlike : {".~sn0123ABCD.tmp", ".~sn0123abcd.tmp.doc", "~sn0123abcd.tmp"})
         s.t.file(QStringLiteral("d/") + QLatin1String(lookAlike));
     s.t.folder(QStringLiteral("d/.~sn00000000.tmp"));
-    ::symlink(QFile::encodeName(s.master).constData(), QFile::encodeName(s.t.path(QStringLiteral("d/.~sn11111111.tmp"))).constData());
+    ::symlink(QFile::encodeName(s.master).constData(),
+              QFile::encodeName(s.t.path(QStringLiteral("d/.~sn11111111.tmp"))).constData());
     search(s.folder);
     ASSERT_TRUE(文件替换及备份(s.target, s.master, 0));
     ASSERT_TRUE(文件替换及备份(unsearched, s.master, 0));
@@ -338,7 +377,10 @@ TEST(Replace, RemovesOnlyStaleStagedCopies)
 
 namespace {
 
-QByteArray oldContent(int i) { return QByteArray("old ") + QByteArray::number(i) + QByteArray(200, char('a' + i % 26)); }
+QByteArray oldContent(int i)
+{
+    return QByteArray("old ") + QByteArray::number(i) + QByteArray(200, char('a' + i % 26));
+}
 
 // A child replaces a batch and is killed at random moments. After every
 // kill each target holds its whole old or its whole new content, each old
@@ -360,7 +402,10 @@ void killDuringBatches(int trials, const QString &under = QString(), bool gap = 
         const QString master = t->file(QStringLiteral("master/report.doc"), fresh);
         QStringList targets;
         for (int i = 0; i < files; ++i)
-            targets << t->file(QStringLiteral("d%1/report.doc").arg(i % 4, 0, 10).replace(QLatin1String("report"), QStringLiteral("r%1").arg(i)), oldContent(i));
+            targets << t->file(QStringLiteral("d%1/report.doc")
+                                   .arg(i % 4, 0, 10)
+                                   .replace(QLatin1String("report"), QStringLiteral("r%1").arg(i)),
+                               oldContent(i));
         QElapsedTimer clock;
         clock.start();
         // The child reports each finished file, so that a kill can be aimed
@@ -410,7 +455,9 @@ void killDuringBatches(int trials, const QString &under = QString(), bool gap = 
                 const QString p = folder + QLatin1Char('/') + n;
                 if (TempTree::read(p) != oldContent(i))
                     continue;
-                EXPECT_TRUE(p == target || (n.startsWith(QFileInfo(target).fileName() + QLatin1Char('[')) && n.endsWith(ReplaceTag)))
+                EXPECT_TRUE(
+                    p == target
+                    || (n.startsWith(QFileInfo(target).fileName() + QLatin1Char('[')) && n.endsWith(ReplaceTag)))
                     << n.toStdString();
                 struct stat st;
                 ::stat(QFile::encodeName(p).constData(), &st);

@@ -25,12 +25,17 @@ using namespace std::chrono_literals;
 struct Tuning {
     ReadAheadSettings saved = readAheadSettings();
     explicit Tuning(const ReadAheadSettings &now) { readAheadSettings() = now; }
-    ~Tuning() { readAheadSettings() = saved; FolderWalk::seam() = {}; }
+    ~Tuning()
+    {
+        readAheadSettings() = saved;
+        FolderWalk::seam() = {};
+    }
 };
 
 // The walk of a whole tree, subfolders and all, for an empty name box. A walk
 // not ended within seconds is stuck: its next turn ends it.
-SearchState walkAll(const QString &root, std::function<void(FakeHost &)> onTurn = [](FakeHost &) {})
+SearchState walkAll(
+    const QString &root, std::function<void(FakeHost &)> onTurn = [](FakeHost &) {})
 {
     FakeHost host;
     host.subfolders = true;
@@ -57,11 +62,13 @@ struct Reads {
     {
         if (auto r = replay.find(folder); r != replay.end()) {
             // The walk that decides for itself finds wide/'s subfolders slow.
-            std::this_thread::sleep_for(folder.contains(QLatin1String("/wide/w")) && !folder.endsWith(QLatin1String("/in")) ? 1ms : 0ms);
+            std::this_thread::sleep_for(
+                folder.contains(QLatin1String("/wide/w")) && !folder.endsWith(QLatin1String("/in")) ? 1ms : 0ms);
             listing = r->second.second;
             return r->second.first;
         }
-        const Read read = folder.endsWith(QLatin1String("/locked")) ? Read::Unreadable : FolderWalk::readFolder(folder, listing);
+        const Read read =
+            folder.endsWith(QLatin1String("/locked")) ? Read::Unreadable : FolderWalk::readFolder(folder, listing);
         listing.subfoldersEnumerable = listing.subfoldersEnumerable && !folder.endsWith(QLatin1String("/half"));
         std::lock_guard g(lock);
         if (seen.count(folder))
@@ -108,13 +115,15 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
                                  "locked/secret.txt", "half/h.txt", "half/sub/s.txt", "gone/deep/g.txt", "later/z.txt"})
             t.file(QString::fromLatin1(name));
         t.file(DecodeFileName(QByteArray("bad\xff/n\xfe.txt")), "y");
-        ASSERT_EQ(::symlink(QFile::encodeName(t.root()).constData(), QFile::encodeName(t.path("one/loop")).constData()), 0);
+        ASSERT_EQ(::symlink(QFile::encodeName(t.root()).constData(), QFile::encodeName(t.path("one/loop")).constData()),
+                  0);
         ASSERT_EQ(::symlink("../top.txt", QFile::encodeName(t.path("one/link.txt")).constData()), 0);
 
         Reads reads;
         FolderWalk::ReadAheadCounts counts;
         const auto run = [&](When when) {
-            Tuning tuning({.when = when, .threads = c.threads, .folders = c.folders, .bytes = c.bytes, .facts = c.facts});
+            Tuning tuning(
+                {.when = when, .threads = c.threads, .folders = c.folders, .bytes = c.bytes, .facts = c.facts});
             QStringList seen;
             std::function<void()> settled = [] {};
             FolderWalk::seam().read = [&](const QString &f, Listing &l) { return reads(f, l); };
@@ -160,7 +169,8 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
         EXPECT_EQ(counts.restarts, 0) << "the walk always took the folder next in line";
         EXPECT_TRUE(TakeNotedFolder(t.root())) << "a worker noted the staged copy it listed";
         EXPECT_LE(reads.mostHeld, c.folders < 4 || c.bytes < 2 ? std::min(c.folders, c.threads) + 2 : 99);
-        EXPECT_LE(counts.waited, c.bytes < 2 ? 99 : 1) << "only the first folder was not ready when the walk came to it";
+        EXPECT_LE(counts.waited, c.bytes < 2 ? 99 : 1)
+            << "only the first folder was not ready when the walk came to it";
         EXPECT_EQ(reads.seen.size() == 1, !c.subfolders) << "nothing below a folder not searched is read ahead";
         reads.replay = reads.seen;
         EXPECT_EQ(run(When::Never), parallel);
@@ -212,7 +222,8 @@ TEST(ReadAhead, WaitingTakesTurnsAndAStopStillEndsTheWalk)
             }
         });
         EXPECT_EQ(turnsBlocked, 3);
-        EXPECT_EQ(s.SearchedFolders, QStringList({t.root(), t.path(QStringLiteral("a")), t.path(QStringLiteral("a/b"))}));
+        EXPECT_EQ(s.SearchedFolders,
+                  QStringList({t.root(), t.path(QStringLiteral("a")), t.path(QStringLiteral("a/b"))}));
         EXPECT_EQ(s.Finds.size(), finds);
     }
 }
@@ -225,7 +236,7 @@ TEST(ReadAhead, StartsOnlyWhileFolderReadsKeepWaiting)
     struct Case {
         const char *name;
         std::function<bool(int read)> waits;
-        int threads; // one reads in order: the waits are seen before the rest
+        int threads;                  // one reads in order: the waits are seen before the rest
         int minOnWalker, maxOnWalker; // of the 151 reads
     };
     const Case cases[] = {
@@ -278,8 +289,7 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
         const std::thread::id reader = std::this_thread::get_id();
         std::atomic<int> onReader{0}, inFlight{0}, most{0};
         FolderWalk::seam().beforeFacts = [&](const char *) {
-            for (int now = ++inFlight, was = most; now > was && !most.compare_exchange_weak(was, now);) {
-            }
+            for (int now = ++inFlight, was = most; now > was && !most.compare_exchange_weak(was, now);) { }
             onReader += std::this_thread::get_id() == reader;
             std::this_thread::sleep_for(std::chrono::microseconds(c.delayUs));
             --inFlight;

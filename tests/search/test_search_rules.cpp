@@ -20,9 +20,17 @@ TEST(SearchExtension, IsTheTrimmedTextAfterTheLastDotAndMatchesWithoutLetterCase
 
 TEST(ElapsedText, DropsFractionsAndShowsOnlyWhatIsNeeded)
 {
-    const struct { float seconds; const char *text; } cases[] = {
-        {0.9f, "0秒"}, {59.6f, "59秒"}, {60.0f, "1分钟0秒"}, {125.0f, "2分钟5秒"},
-        {3599.6f, "59分钟59秒"}, {3600.0f, "1小时0分钟0秒"}, {3725.4f, "1小时2分钟5秒"},
+    const struct {
+        float seconds;
+        const char *text;
+    } cases[] = {
+        {0.9f, "0秒"},
+        {59.6f, "59秒"},
+        {60.0f, "1分钟0秒"},
+        {125.0f, "2分钟5秒"},
+        {3599.6f, "59分钟59秒"},
+        {3600.0f, "1小时0分钟0秒"},
+        {3725.4f, "1小时2分钟5秒"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(时分秒(c.seconds), QString::fromUtf8(c.text)) << c.seconds;

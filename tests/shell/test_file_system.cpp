@@ -23,11 +23,14 @@ TEST(FileExists, TakesTypedPathsAndFileUrlsInAnyCaseButNeverAFolder)
     EXPECT_EQ(ExistingFilePath(QStringLiteral("file://") + percent), percent);
     EXPECT_EQ(ExistingFilePath(QUrl::fromLocalFile(percent).toString(QUrl::FullyEncoded)), percent);
 
-    ASSERT_EQ(::symlink(QFile::encodeName(f).constData(), QFile::encodeName(t.path(QStringLiteral("link.txt"))).constData()), 0);
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(f).constData(), QFile::encodeName(t.path(QStringLiteral("link.txt"))).constData()),
+        0);
     ASSERT_EQ(::symlink("nowhere", QFile::encodeName(t.path(QStringLiteral("dangling.txt"))).constData()), 0);
     EXPECT_TRUE(FileExists(t.path(QStringLiteral("link.txt"))));
-    for (const QString &no : {t.root(), QStringLiteral("file://") + t.root(), QString(), QStringLiteral("   "),
-                              QStringLiteral("file:///"), t.path(QStringLiteral("missing.txt")), t.path(QStringLiteral("dangling.txt"))})
+    for (const QString &no :
+         {t.root(), QStringLiteral("file://") + t.root(), QString(), QStringLiteral("   "), QStringLiteral("file:///"),
+          t.path(QStringLiteral("missing.txt")), t.path(QStringLiteral("dangling.txt"))})
         EXPECT_FALSE(FileExists(no)) << no.toStdString();
     // A folder's file names, as backups are looked for: links to files count, folders and dangling links do not.
     QStringList names = FileNamesIn(t.root());
@@ -37,9 +40,13 @@ TEST(FileExists, TakesTypedPathsAndFileUrlsInAnyCaseButNeverAFolder)
 
 TEST(FileNames, EveryByteStringSurvivesTheRoundTripAndDistinctNamesStayDistinct)
 {
-    const QList<QByteArray> names = {"plain.txt", "\xe6\x8a\xa5\xe5\x91\x8a.txt", "\xf0\x9f\x92\x80", "bad\xff.txt",
-                                     "bad\xc3.txt", "bad\xef\xbf\xbd.txt", "\xed\xa0\x80", "\xc0\xae", "\xf4\x90\x80\x80",
-                                     "\xe6\x8a", "\xe0\x9f\xbf", "\xf0\x9f\x98\x80\xff", "\xb1\xa8\xb8\xe6.doc" /* GBK */};
+    const QList<QByteArray> names = {"plain.txt",           "\xe6\x8a\xa5\xe5\x91\x8a.txt",
+                                     "\xf0\x9f\x92\x80",    "bad\xff.txt",
+                                     "bad\xc3.txt",         "bad\xef\xbf\xbd.txt",
+                                     "\xed\xa0\x80",        "\xc0\xae",
+                                     "\xf4\x90\x80\x80",    "\xe6\x8a",
+                                     "\xe0\x9f\xbf",        "\xf0\x9f\x98\x80\xff",
+                                     "\xb1\xa8\xb8\xe6.doc" /* GBK */};
     // A round trip for every name also keeps two names from decoding alike.
     for (const QByteArray &n : names)
         EXPECT_EQ(EncodeFileName(DecodeFileName(n)), n) << n.toHex().constData();
@@ -66,8 +73,9 @@ TEST(ExactPaths, FilesFoldersAndEntriesKeepTheirBlanksWhileTypedTextMayLoseThem)
     EXPECT_EQ(ExistingFilePath(QStringLiteral("file://") + t.root() + QStringLiteral("/bad%FF.txt")), bad);
 
     // Folders keep their blanks too; the floppy drive is never touched.
-    for (const QString &yes : {t.folder(QStringLiteral("sub")), t.folder(QStringLiteral(" spaced ")), QStringLiteral("A:\\"),
-                               QStringLiteral("a:\\"), DecodeFileName(QFile::encodeName(t.root()))})
+    for (const QString &yes :
+         {t.folder(QStringLiteral("sub")), t.folder(QStringLiteral(" spaced ")), QStringLiteral("A:\\"),
+          QStringLiteral("a:\\"), DecodeFileName(QFile::encodeName(t.root()))})
         EXPECT_TRUE(FolderExists(yes)) << yes.toStdString();
     for (const QString &no : {t.path(QStringLiteral("sub ")), plain, QString(), QStringLiteral("  ")})
         EXPECT_FALSE(FolderExists(no)) << no.toStdString();
@@ -125,7 +133,10 @@ TEST(DeleteToRecycleBin, RefusesMissingFilesAndFoldersAndKeepsTheFileWhenNoTrash
     const QString aside = trash + QStringLiteral(".aside");
     QDir().mkpath(trash);
     ASSERT_TRUE(QDir().rename(trash, aside));
-    { QFile blocker(trash); ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); }
+    {
+        QFile blocker(trash);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
     FileError why;
     const bool result = DeleteToRecycleBin(f, &why);
     QFile::remove(trash);
@@ -140,13 +151,22 @@ TEST(DeleteToRecycleBin, RefusesMissingFilesAndFoldersAndKeepsTheFileWhenNoTrash
 TEST(CauseText, GioCodesSayWhatTheirErrnosSay)
 {
     const std::pair<int, const char *> cases[] = {
-        {G_IO_ERROR_PERMISSION_DENIED, "权限不足"}, {G_IO_ERROR_READ_ONLY, "只读文件系统"}, {G_IO_ERROR_NO_SPACE, "磁盘空间不足"},
-        {G_IO_ERROR_EXISTS, "文件名已存在"}, {G_IO_ERROR_NOT_EMPTY, "文件名已存在"}, {G_IO_ERROR_NOT_FOUND, "文件或文件夹不存在"},
-        {G_IO_ERROR_NOT_DIRECTORY, "文件或文件夹不存在"}, {G_IO_ERROR_BUSY, "文件正在使用"}, {G_IO_ERROR_FILENAME_TOO_LONG, "文件名过长"},
-        {G_IO_ERROR_NOT_SUPPORTED, "此位置没有回收站"}, {G_IO_ERROR_IS_DIRECTORY, "系统错误（错误号 21）"},
-        {G_IO_ERROR_INVALID_ARGUMENT, "系统错误（错误号 22）"}, {G_IO_ERROR_FAILED, "系统错误（错误号 1000）"},
+        {G_IO_ERROR_PERMISSION_DENIED, "权限不足"},
+        {G_IO_ERROR_READ_ONLY, "只读文件系统"},
+        {G_IO_ERROR_NO_SPACE, "磁盘空间不足"},
+        {G_IO_ERROR_EXISTS, "文件名已存在"},
+        {G_IO_ERROR_NOT_EMPTY, "文件名已存在"},
+        {G_IO_ERROR_NOT_FOUND, "文件或文件夹不存在"},
+        {G_IO_ERROR_NOT_DIRECTORY, "文件或文件夹不存在"},
+        {G_IO_ERROR_BUSY, "文件正在使用"},
+        {G_IO_ERROR_FILENAME_TOO_LONG, "文件名过长"},
+        {G_IO_ERROR_NOT_SUPPORTED, "此位置没有回收站"},
+        {G_IO_ERROR_IS_DIRECTORY, "系统错误（错误号 21）"},
+        {G_IO_ERROR_INVALID_ARGUMENT, "系统错误（错误号 22）"},
+        {G_IO_ERROR_FAILED, "系统错误（错误号 1000）"},
     };
     for (const auto &[code, text] : cases)
         EXPECT_EQ(CauseText(FileError::ofGio(code)), QString::fromUtf8(text)) << code;
-    EXPECT_EQ(CauseText(FileError::ofErrno(EOPNOTSUPP)), QStringLiteral("系统错误（错误号 95）")) << "no trash is GIO's word only";
+    EXPECT_EQ(CauseText(FileError::ofErrno(EOPNOTSUPP)), QStringLiteral("系统错误（错误号 95）"))
+        << "no trash is GIO's word only";
 }

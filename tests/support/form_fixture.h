@@ -33,11 +33,12 @@ class ChangeWatch {
 public:
     explicit ChangeWatch(const ResultModel *model) : m(model), before(cells())
     {
-        QObject::connect(m, &QAbstractItemModel::dataChanged, &context, [this](const QModelIndex &from, const QModelIndex &to) {
-            for (int r = from.row(); r <= to.row(); ++r)
-                for (int c = from.column(); c <= to.column(); ++c)
-                    told.insert({m->row(r).id, c});
-        });
+        QObject::connect(m, &QAbstractItemModel::dataChanged, &context,
+                         [this](const QModelIndex &from, const QModelIndex &to) {
+                             for (int r = from.row(); r <= to.row(); ++r)
+                                 for (int c = from.column(); c <= to.column(); ++c)
+                                     told.insert({m->row(r).id, c});
+                         });
     }
     void expectAllTold(const char *after) const
     {
@@ -129,7 +130,7 @@ protected:
     void select(int row)
     {
         form->ListView1->selectionModel()->select(form->model()->index(row, 0),
-                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     void run(const char *action) { form->action(QString::fromUtf8(action))->trigger(); }
     QString lastMessage() const

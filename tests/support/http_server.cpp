@@ -49,14 +49,16 @@ void TestHttpServer::serve(QTcpSocket *s)
         // A server in a thread of its own outpaces the client, as a remote one does.
         const int fd = dup(int(s->socketDescriptor()));
         m_streams.emplace_back(std::thread([this, fd] {
-            const QByteArray chunk(64 * 1024, 'x');
-            while (!m_stop) {
-                const ssize_t n = ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL);
-                if (n < 0)
-                    break;
-                bytesSent += n;
-            }
-        }), fd);
+                                   const QByteArray chunk(64 * 1024, 'x');
+                                   while (!m_stop) {
+                                       const ssize_t n =
+                                           ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL);
+                                       if (n < 0)
+                                           break;
+                                       bytesSent += n;
+                                   }
+                               }),
+                               fd);
         return;
     }
     case Send::Trickle: {
@@ -66,8 +68,7 @@ void TestHttpServer::serve(QTcpSocket *s)
         pace->start(20);
         return;
     }
-    case Send::Whole:
-        break;
+    case Send::Whole: break;
     }
     if (withLength)
         head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";

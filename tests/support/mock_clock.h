@@ -6,7 +6,7 @@
 // Stands still at a given time until a test moves it on.
 class MockClock : public Clock {
 public:
-    explicit MockClock(const QDateTime &time) : m_now(time.toSecsSinceEpoch()) {}
+    explicit MockClock(const QDateTime &time) : m_now(time.toSecsSinceEpoch()) { }
     void advance(int seconds) { m_now += seconds; }
 
 protected:

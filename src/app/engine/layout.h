@@ -11,16 +11,16 @@ namespace Layout {
 constexpr int px(int twips) { return (twips + 7) / 15; }
 
 struct Input {
-    QSize outer;          // the window's outer size: frame, title and menu bar included
+    QSize outer; // the window's outer size: frame, title and menu bar included
     bool minimized = false;
-    QRect list;           // the list's current geometry
+    QRect list; // the list's current geometry
     int statusBarHeight = 0;
-    QSize progress;       // the busy panel's size
+    QSize progress; // the busy panel's size
 };
 
 struct Result {
-    std::optional<QRect> list;        // nothing: the list stays as it is
-    std::optional<QPoint> progress;   // nothing: the panel stays as it is
+    std::optional<QRect> list;      // nothing: the list stays as it is
+    std::optional<QPoint> progress; // nothing: the panel stays as it is
 };
 
 Result apply(const Input &in);

@@ -11,11 +11,10 @@ struct PathParts {
     bool separator = false;
     QStringView name;
 
-    explicit PathParts(QStringView whole) : folder(whole) {}
+    explicit PathParts(QStringView whole) : folder(whole) { }
     PathParts(const QString &f, const QString &n)
         : folder(f), separator(!f.endsWith(QDir::separator()) && !f.endsWith(QLatin1Char('/'))), name(n)
-    {
-    }
+    { }
     qsizetype size() const { return folder.size() + (separator ? 1 : 0) + name.size(); }
     char16_t at(qsizetype i) const
     {

@@ -161,7 +161,10 @@ void sortNames(std::span<const ResultRow> rows, std::vector<Item> &items, bool d
     constexpr qsizetype Units = 8;
     constexpr quint32 Continues = Units + 1;
     std::vector<Item> spare(items.size());
-    struct Group { size_t begin, end; qsizetype depth; };
+    struct Group {
+        size_t begin, end;
+        qsizetype depth;
+    };
     std::vector<Group> todo{{0, items.size(), 0}};
     while (!todo.empty()) {
         const Group g = todo.back();
@@ -186,7 +189,8 @@ void sortNames(std::span<const ResultRow> rows, std::vector<Item> &items, bool d
                     continue;
                 const char16_t c = s.at(at + u).unicode();
                 const char16_t f = fold[c];
-                if ((f == 0 && c != 0) || (QChar::isLowSurrogate(c) && at + u > 0 && s.at(at + u - 1).isHighSurrogate()))
+                if ((f == 0 && c != 0)
+                    || (QChar::isLowSurrogate(c) && at + u > 0 && s.at(at + u - 1).isHighSurrogate()))
                     exact = false;
                 k |= f;
             }

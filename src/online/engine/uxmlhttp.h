@@ -47,8 +47,15 @@ public:
     // Codes for a request that ended without any HTTP status (outside 0 to
     // 600, so no event follows). Incomplete: the status came but the body
     // broke off.
-    enum NoStatus : qint32 { NameNotResolved = 12007, Timeout = 12002, CannotConnect = 12029, SecureFailure = 12175,
-                             Refused = 12030, TooLarge = 12031, Incomplete = 12152 };
+    enum NoStatus : qint32 {
+        NameNotResolved = 12007,
+        Timeout = 12002,
+        CannotConnect = 12029,
+        SecureFailure = 12175,
+        Refused = 12030,
+        TooLarge = 12031,
+        Incomplete = 12152
+    };
 
 signals:
     void OnDateArrived();

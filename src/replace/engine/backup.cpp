@@ -131,7 +131,8 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
             || !SameFileName(QStringView(s).left(name.size()), name))
             continue;
         // The stamp is most significant first; the name's letter case has no say.
-        if (newest.isEmpty() || QStringView(s).right(BackupSuffixLength).compare(QStringView(newest).right(BackupSuffixLength)) > 0)
+        if (newest.isEmpty()
+            || QStringView(s).right(BackupSuffixLength).compare(QStringView(newest).right(BackupSuffixLength)) > 0)
             newest = s;
     }
     return newest;

@@ -40,7 +40,9 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
 // first (nothing, where the target is the master itself).
 bool 文件替换及备份(const QString &target, const QString &master, int noBackup, FileError *error = nullptr);
 
-namespace FileOps { struct FileState; }
+namespace FileOps {
+struct FileState;
+}
 // The same for a run over many rows: the master was looked at (and made
 // writable) once, the target just now.
 bool ReplaceKnownFiles(const QString &target, const FileOps::FileState &targetState, const QString &master,

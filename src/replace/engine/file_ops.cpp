@@ -416,12 +416,14 @@ bool nameStaged(int fd, const QString &folder, QString *name)
         *name = newStagedName(folder);
         const QByteArray n = local(*name);
         const bool emptyPath = g_emptyPath;
-        if (emptyPath && (injected(Call::LinkEmptyPath) ? -1 : ::linkat(fd, "", AT_FDCWD, n.constData(), AT_EMPTY_PATH)) == 0)
+        if (emptyPath
+            && (injected(Call::LinkEmptyPath) ? -1 : ::linkat(fd, "", AT_FDCWD, n.constData(), AT_EMPTY_PATH)) == 0)
             return true;
         if (emptyPath && errno == EEXIST)
             continue;
         g_emptyPath = false;
-        if ((injected(Call::LinkProcFd) ? -1 : ::linkat(AT_FDCWD, self, AT_FDCWD, n.constData(), AT_SYMLINK_FOLLOW)) == 0)
+        if ((injected(Call::LinkProcFd) ? -1 : ::linkat(AT_FDCWD, self, AT_FDCWD, n.constData(), AT_SYMLINK_FOLLOW))
+            == 0)
             return true;
         if (errno != EEXIST)
             return false;
@@ -491,8 +493,7 @@ StagedCopy copyToNewFile(const QString &source, const QString &folder, int *erro
 bool moveIntoPlace(const QString &staged, const QString &target, bool overwrite, int *error)
 {
     const QByteArray s = local(staged), t = local(target);
-    const bool ok = overwrite ? sysRename(s.constData(), t.constData()) == 0
-                              : renameNoReplace(staged, target, error);
+    const bool ok = overwrite ? sysRename(s.constData(), t.constData()) == 0 : renameNoReplace(staged, target, error);
     if (overwrite)
         setError(error, ok ? 0 : errno);
     return ok;

@@ -16,7 +16,7 @@ struct FileState {
     bool regular = false;
     bool ownerWritable = false;
     quint64 device = 0, inode = 0;
-    QString path; // where identity is a path (Windows)
+    QString path;  // where identity is a path (Windows)
     int error = 0; // why the look found nothing (errno)
     bool sameFileAs(const FileState &other) const;
 };
@@ -35,7 +35,7 @@ bool makeOwnerWritable(const QString &path, int *error = nullptr);
 class StagedCopy {
 public:
     StagedCopy() = default;
-    StagedCopy(const QString &path, int lock) : m_path(path), m_lock(lock) {}
+    StagedCopy(const QString &path, int lock) : m_path(path), m_lock(lock) { }
     StagedCopy(StagedCopy &&other) noexcept : m_path(other.m_path), m_lock(other.m_lock) { other.m_lock = -1; }
     StagedCopy &operator=(StagedCopy &&other) noexcept;
     StagedCopy(const StagedCopy &) = delete;

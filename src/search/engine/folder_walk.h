@@ -98,7 +98,8 @@ private:
         int depth;
     };
     void visit(const QString &folder, int depth);
-    Read obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing, std::shared_ptr<bool> &descent);
+    Read obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing,
+                std::shared_ptr<bool> &descent);
     void startReadAhead();
     void queueAboveForReadAhead();
     void finishReadAhead();
@@ -129,7 +130,7 @@ private:
 
     std::unique_ptr<FolderReadAhead> m_ahead;
     std::vector<Frame> m_frames; // the folders whose subfolders the walk is going through
-    WaitMeter m_meter; // of the folders read one by one
+    WaitMeter m_meter;           // of the folders read one by one
     ReadAheadCounts m_counts;
 };
 
@@ -164,7 +165,7 @@ private:
     bool m_dirTried = false;
     // The reader's own, on the thread that calls read: workers only stat.
     std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
-    std::unique_ptr<FactReadAhead> m_ahead; // once stat calls keep the reader waiting
-    WaitMeter m_meter; // of a few stat calls at a time
-    std::chrono::microseconds m_typeLookups{0}; // type names looked up since the last measure
+    std::unique_ptr<FactReadAhead> m_ahead;                // once stat calls keep the reader waiting
+    WaitMeter m_meter;                                     // of a few stat calls at a time
+    std::chrono::microseconds m_typeLookups{0};            // type names looked up since the last measure
 };

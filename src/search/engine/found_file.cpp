@@ -81,4 +81,3 @@ bool PatternAcceptsExtension(const QString &pattern, QStringView extension)
     }
     return false;
 }
-

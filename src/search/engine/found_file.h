@@ -14,7 +14,7 @@ QString JoinPath(const QString &folder, const QString &name);
 // would otherwise hold each name three times.
 struct FoundFile {
     QString FileName;
-    QString Extension; // lower case, empty when the name has no "."; shared per extension
+    QString Extension;  // lower case, empty when the name has no "."; shared per extension
     QString TypeName;   // shared per extension
     QString FolderPath; // shared by every file of the folder
     qint64 Size = 0;    // bytes

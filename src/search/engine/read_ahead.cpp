@@ -230,7 +230,8 @@ void FolderReadAhead::drop(Items::iterator it)
     erase(item);
 }
 
-void FolderReadAhead::waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done, const Turn &turn)
+void FolderReadAhead::waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done,
+                                  const Turn &turn)
 {
     while (!done()) {
         if (m_changed.wait_for(lock, Slice, done) || !turn)
@@ -245,8 +246,7 @@ FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, c
 {
     std::unique_lock lock(m_mutex);
     auto front = m_items.begin();
-    while (front != m_items.end() && (*front)->marker && !expand(front, false)) {
-    }
+    while (front != m_items.end() && (*front)->marker && !expand(front, false)) { }
     if (front == m_items.end() || (*front)->path != folder) {
         // Not what the line expected: start it afresh from this folder.
         ++m_stats.restarts;
@@ -264,7 +264,8 @@ FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, c
         ++m_stats.waited;
         item->wanted = true;
         m_work.notify_one();
-        waitTurning(lock, [&] { return item->state == Item::State::Ready; }, turn);
+        waitTurning(
+            lock, [&] { return item->state == Item::State::Ready; }, turn);
     }
     Taken taken{item->read, item->listing, item->own};
     --m_held;
@@ -305,7 +306,8 @@ void FolderReadAhead::finish(const Turn &turn)
     while (!m_items.empty())
         drop(m_items.begin());
     m_work.notify_all();
-    waitTurning(lock, [&] { return m_busy == 0; }, turn);
+    waitTurning(
+        lock, [&] { return m_busy == 0; }, turn);
     lock.unlock();
     for (std::thread &t : m_threads)
         t.join();
@@ -316,7 +318,7 @@ bool FolderReadAhead::cached() const
 {
     std::lock_guard lock(m_mutex);
     return m_reads >= static_cast<int>(std::size(m_waits))
-        && std::count(std::begin(m_waits), std::end(m_waits), true) < m_settings.waitsBeforeStart;
+           && std::count(std::begin(m_waits), std::end(m_waits), true) < m_settings.waitsBeforeStart;
 }
 
 FolderReadAhead::Stats FolderReadAhead::stats() const
@@ -431,7 +433,8 @@ void FactReadAhead::work(int lane)
         if (dir >= 0)
             ::close(dir);
 #endif
-        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        const auto took =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         lock.lock();
         for (Fact *f : batch)
             f->done = true;

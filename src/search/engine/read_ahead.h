@@ -84,9 +84,9 @@ private:
     Items m_open;                      // those still to read or being read, and markers, in that order
     int m_held = 0;                    // listings read or being read, not yet taken
     size_t m_heldBytes = 0;
-    int m_busy = 0;                    // workers inside a read
-    int m_idle = 0;                    // workers waiting for something to read
-    bool m_speculate;                  // the walk went below the last folder it took
+    int m_busy = 0;   // workers inside a read
+    int m_idle = 0;   // workers waiting for something to read
+    bool m_speculate; // the walk went below the last folder it took
     bool m_stopping = false;
     Stats m_stats;
     bool m_waits[64] = {}; // of the last reads, whether each waited

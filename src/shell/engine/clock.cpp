@@ -12,6 +12,6 @@ std::time_t Clock::now()
     return c ? c->secondsNow() : std::time(nullptr);
 }
 
-Clock::Clock() : m_before(standIn.exchange(this)) {}
+Clock::Clock() : m_before(standIn.exchange(this)) { }
 
 Clock::~Clock() { standIn.store(m_before); }

@@ -83,10 +83,7 @@ QString TimeText(std::time_t secondsSinceEpoch)
     return QString(reinterpret_cast<const QChar *>(buf), 19);
 }
 
-QString TimeText(const QDateTime &time)
-{
-    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
+QString TimeText(const QDateTime &time) { return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
 QString BackupStamp()
 {
@@ -101,4 +98,3 @@ QString BackupStamp(const QDateTime &time)
     s.remove(QLatin1Char('-')).remove(QLatin1Char(':')).remove(QLatin1Char(' '));
     return s;
 }
-
