@@ -17,7 +17,6 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 exclude='Replace.SurvivesAKill*:Replace.OnAFatFileSystem:Replace.AWriteFailureDuringTheCopyKeepsTheOldContent'
 windows='SearchCommandTest.*:ReplaceTest.*'
-tests=(search shell replace)
 
 run_kind() {
   local kind="$1" flags="$2" dir="build/sanitize-$1"
@@ -40,6 +39,7 @@ for kind in "${kinds[@]}"; do
   case "$kind" in
     thread)
       export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+      tests=(search shell replace)
       skip="$exclude:$windows" wrap="setarch $(uname -m) -R" run_kind thread "-fsanitize=thread" ;;
     address)
       # Leak detection stays on: at exit LeakSanitizer reports every block no
@@ -47,6 +47,9 @@ for kind in "${kinds[@]}"; do
       # reachable, so nothing of theirs needs suppressing.
       export ASAN_OPTIONS="detect_leaks=1 strict_string_checks=1 detect_stack_use_after_return=1"
       export UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1"
+      # The list's tests too: a stale entry of its key index reads outside
+      # the rows without failing any check.
+      tests=(search shell replace list)
       skip="$exclude" wrap="" run_kind address "-fsanitize=address,undefined -fno-sanitize-recover=undefined" ;;
     *) echo "Usage: tools/sanitize.sh [thread|address]" >&2; exit 2 ;;
   esac

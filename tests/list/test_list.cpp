@@ -75,6 +75,14 @@ TEST_F(ListTest, KeysAreUniqueAListedFileKeepsItsRowAndRemovalsKeepEveryOtherRow
     const QRect cell = form->ListView1->visualRect(m.index(1, 0));
     QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(10, cell.height() / 2));
     EXPECT_TRUE(m.row(1).checked) << "a click on the tick box";
+    // A renamed row (a restore renames) is found by its new name alone, also
+    // once it is gone and its old name listed anew.
+    m.setFileName(1, QStringLiteral("c.txt"));
+    EXPECT_EQ(m.findKey(QStringLiteral("/d/c.txt")), 1);
+    m.removeRowsMarked({0, 1, 0, 0, 0});
+    add({found("/d", "b.txt")});
+    EXPECT_EQ(m.findKey(QStringLiteral("/d/b.txt")), 4);
+    EXPECT_EQ(m.findKey(QStringLiteral("/d/c.txt")), -1);
 
     // Rows leave the key index one by one or, past a few thousand, in one pass
     // over it: either way every row left must still be found past the holes at
@@ -379,6 +387,9 @@ TEST_F(ListTest, PickingAFolderFillsTheSearchFolderACancelLeavesAnEmptyFieldEmpt
     form->Text1->clear();
     run("menu指定文件夹"); // cancelled
     EXPECT_EQ(form->Text1->text(), QString());
+    FileDialog::setNextDirectory(chosen);
+    run("menu指定文件夹");
+    EXPECT_EQ(form->Text1->text(), chosen + QLatin1Char('/'));
 }
 
 TEST(IconStore, KeysCompareWithoutCaseAndEachKeyHoldsOneImage)
