@@ -36,12 +36,11 @@ struct Kind {
     const char *ext;
     const char *type;
 };
-const Kind Kinds[20] = {
-    {"txt", "纯文本文档"},       {"doc", "Word 文档"},  {"docx", "Word 2007 文档"}, {"xls", "Excel 表格"},
-    {"xlsx", "Excel 2007 表格"}, {"pdf", "PDF 文档"},   {"jpg", "JPEG 图像"},       {"png", "PNG 图像"},
-    {"gif", "GIF 图像"},         {"mp3", "MP3 音频"},   {"mp4", "MPEG-4 视频"},     {"zip", "Zip 归档"},
-    {"7z", "7-zip 归档"},        {"cpp", "C++ 源代码"}, {"h", "C 头文件"},          {"py", "Python 脚本"},
-    {"html", "HTML 文档"},       {"css", "CSS 样式表"}, {"json", "JSON 文档"},      {"ini", "配置文件"}};
+const Kind Kinds[20] = {{"txt", "纯文本文档"},       {"doc", "Word 文档"},  {"docx", "Word 2007 文档"}, {"xls", "Excel 表格"},
+                        {"xlsx", "Excel 2007 表格"}, {"pdf", "PDF 文档"},   {"jpg", "JPEG 图像"},       {"png", "PNG 图像"},
+                        {"gif", "GIF 图像"},         {"mp3", "MP3 音频"},   {"mp4", "MPEG-4 视频"},     {"zip", "Zip 归档"},
+                        {"7z", "7-zip 归档"},        {"cpp", "C++ 源代码"}, {"h", "C 头文件"},          {"py", "Python 脚本"},
+                        {"html", "HTML 文档"},       {"css", "CSS 样式表"}, {"json", "JSON 文档"},      {"ini", "配置文件"}};
 
 // Realistic rows: about 1000 folders, 20 kinds, sizes and times spread out;
 // the same rows on every pass.
@@ -50,9 +49,7 @@ public:
     explicit Files(int count) : m_count(count)
     {
         for (int i = 0; i < 1000; ++i)
-            m_folders.push_back(QStringLiteral("/home/user/项目/project%1/src/module%2")
-                                    .arg(i / 10, 3, 10, QLatin1Char('0'))
-                                    .arg(i % 10));
+            m_folders.push_back(QStringLiteral("/home/user/项目/project%1/src/module%2").arg(i / 10, 3, 10, QLatin1Char('0')).arg(i % 10));
         for (const Kind &k : Kinds) {
             m_types.push_back(QString::fromUtf8(k.type));
             m_exts.push_back(QLatin1String(k.ext));
@@ -76,8 +73,7 @@ public:
                 f.FolderPath = m_folders[static_cast<size_t>(rng.bounded(1000))];
                 f.Extension = m_exts[static_cast<size_t>(kind)];
                 f.FileName =
-                    (i % 3 ? QStringLiteral("report_%1.") : QStringLiteral("报告%1.")).arg(i, 7, 10, QLatin1Char('0'))
-                    + f.Extension;
+                    (i % 3 ? QStringLiteral("report_%1.") : QStringLiteral("报告%1.")).arg(i, 7, 10, QLatin1Char('0')) + f.Extension;
                 f.FileName.squeeze();
                 f.TypeName = m_types[static_cast<size_t>(kind)];
                 f.Size = static_cast<qint64>(rng.bounded(1u << 30)) >> rng.bounded(20);
@@ -95,8 +91,7 @@ private:
 
 void addAll(ResultModel &model, IconStore &icons, const Files &files)
 {
-    files.forEachChunk(
-        [&](const std::vector<const FoundFile *> &chunk) { SearchCommand::加入列表(model, icons, chunk); });
+    files.forEachChunk([&](const std::vector<const FoundFile *> &chunk) { SearchCommand::加入列表(model, icons, chunk); });
 }
 
 // The floor of adding: the found files copied into a vector, their keys hashed.
@@ -255,4 +250,7 @@ int run()
 
 } // namespace
 
-int main(int argc, char **argv) { return bench::runWithWindows(argc, argv, run); }
+int main(int argc, char **argv)
+{
+    return bench::runWithWindows(argc, argv, run);
+}

@@ -32,17 +32,19 @@ const QList<bench::SearchCase> Named = {
 
 QByteArray findCommand(const QString &root, const bench::SearchCase &c)
 {
-    return "find " + bench::shellQuote(root) + " -type f" + bench::findNameTest(c)
-           + (c.name.isEmpty() ? " -printf '%p\\t%s\\t%T@\\n'" : "") + " >/dev/null";
+    return "find " + bench::shellQuote(root) + " -type f" + bench::findNameTest(c) + (c.name.isEmpty() ? " -printf '%p\\t%s\\t%T@\\n'" : "")
+           + " >/dev/null";
 }
 
 QByteArray findRows(const QString &root, const bench::SearchCase &c)
 {
-    return "find " + bench::shellQuote(root) + " -xtype f" + bench::findNameTest(c)
-           + " -printf '%p\\n' 2>/dev/null || true";
+    return "find " + bench::shellQuote(root) + " -xtype f" + bench::findNameTest(c) + " -printf '%p\\n' 2>/dev/null || true";
 }
 
-int runs() { return std::max(3, bench::envNumber("BENCH_RUNS", 5)); }
+int runs()
+{
+    return std::max(3, bench::envNumber("BENCH_RUNS", 5));
+}
 
 void measureSshfs(bench::SearchRuns &s, const QString &root, const bench::SearchCase &c)
 {
@@ -59,8 +61,7 @@ void measureSshfs(bench::SearchRuns &s, const QString &root, const bench::Search
     const std::vector<double> ms = s.timeInTurns(runs(), peers);
     const int rows = s.checkRows(label, findRows(root, c));
     std::printf("MEDIAN_MS %s %.1f%s %.1f rows %d\n", qPrintable(label), ms[0],
-                c.name.isEmpty() ? " find" : qPrintable(QStringLiteral(" fd %1 find").arg(ms[1], 0, 'f', 1)), ms.back(),
-                rows);
+                c.name.isEmpty() ? " find" : qPrintable(QStringLiteral(" fd %1 find").arg(ms[1], 0, 'f', 1)), ms.back(), rows);
     if (!c.name.isEmpty())
         bench::printRatio(qPrintable(label + QStringLiteral("/fd")), ms[0] / ms[1], NamedTarget);
     bench::printRatio(qPrintable(label + QStringLiteral("/find")), ms[0] / ms.back(), c.name.isEmpty() ? AllTarget : 0);
@@ -111,8 +112,7 @@ int run()
     measureSshfs(s, root, {"all", QString(), 0});
     if (bench::selected(QStringLiteral("maxgap search-sshfs"))) {
         const double gap = s.maxGapMs(root);
-        std::printf("MAXGAP_MS search-sshfs %.0f (target <= %g)%s\n", gap, MaxGapTarget,
-                    gap > MaxGapTarget ? " MISSED" : "");
+        std::printf("MAXGAP_MS search-sshfs %.0f (target <= %g)%s\n", gap, MaxGapTarget, gap > MaxGapTarget ? " MISSED" : "");
         std::fflush(stdout);
     }
 
@@ -142,4 +142,7 @@ int run()
 
 } // namespace
 
-int main(int argc, char **argv) { return bench::runWithWindows(argc, argv, run); }
+int main(int argc, char **argv)
+{
+    return bench::runWithWindows(argc, argv, run);
+}

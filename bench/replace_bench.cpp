@@ -145,8 +145,7 @@ int run()
             static_cast<Form2 &>(d).Command1->click();
         });
         ::sync();
-        restores.push_back(
-            bench::medianMs(1, [&] { back->action(QStringLiteral("menu恢复最近一次被替换的文件"))->trigger(); }));
+        restores.push_back(bench::medianMs(1, [&] { back->action(QStringLiteral("menu恢复最近一次被替换的文件"))->trigger(); }));
         int restored = 0;
         for (int r = 0; r < back->model()->rowCount(); ++r)
             restored += back->model()->row(r).status() == QStringLiteral("已经恢复");
@@ -182,4 +181,7 @@ int run()
 
 } // namespace
 
-int main(int argc, char **argv) { return bench::runWithWindows(argc, argv, run); }
+int main(int argc, char **argv)
+{
+    return bench::runWithWindows(argc, argv, run);
+}

@@ -31,22 +31,18 @@ void measure(bench::SearchRuns &s, const QString &treeLabel, const QString &root
         return;
     s.prepare(root, c.search);
     const QByteArray test = bench::findNameTest(c.search);
-    const QByteArray find =
-        "find " + bench::shellQuote(root) + " -type f" + test + " -printf '%p\\t%s\\t%T@\\n' >/dev/null";
+    const QByteArray find = "find " + bench::shellQuote(root) + " -type f" + test + " -printf '%p\\t%s\\t%T@\\n' >/dev/null";
     bench::timeShellMs(find); // warm
     const std::vector<double> ms = s.timeInTurns(bench::envNumber("BENCH_RUNS", 5), {find});
-    const int rows = s.checkRows(label, "find " + bench::shellQuote(root) + " -xtype f" + test
-                                            + " -printf '%p\\n' 2>/dev/null || true");
+    const int rows = s.checkRows(label, "find " + bench::shellQuote(root) + " -xtype f" + test + " -printf '%p\\n' 2>/dev/null || true");
     std::printf("MEDIAN_MS %s %.1f find %.1f rows %d\n", qPrintable(label), ms[0], ms[1], rows);
     bench::printRatio(qPrintable(label), ms[0] / ms[1], c.target);
 }
 
 constexpr double NamedTarget = 0.85;
 const QList<Case> SyntheticNamed = {
-    {{"report.txt", QStringLiteral("report.txt"), 0}, NamedTarget},
-    {{"Makefile", QStringLiteral("Makefile"), 0}, NamedTarget},
-    {{"readme", QStringLiteral("readme"), 1}, NamedTarget},
-    {{"absent.txt", QStringLiteral("absent.txt"), 0}, NamedTarget},
+    {{"report.txt", QStringLiteral("report.txt"), 0}, NamedTarget}, {{"Makefile", QStringLiteral("Makefile"), 0}, NamedTarget},
+    {{"readme", QStringLiteral("readme"), 1}, NamedTarget},         {{"absent.txt", QStringLiteral("absent.txt"), 0}, NamedTarget},
     {{"Absent", QStringLiteral("Absent"), 0}, NamedTarget},
 };
 const Case All = {{"all", QString(), 0}, 1.25};
@@ -65,8 +61,7 @@ int run()
     const bench::Tree small = bench::ensureTree(bench::scenarioTree(QStringLiteral("scenario-200k"), 200000, 2000));
     std::printf("TREE %s 1000000 files in 10000 folders; %s 200000 files in 2000 folders (%s)\n", qPrintable(big.root),
                 qPrintable(small.root),
-                big.reused && small.reused ? "reused"
-                                           : qPrintable(QStringLiteral("built in %1 s").arg(built.elapsed() / 1000.0)));
+                big.reused && small.reused ? "reused" : qPrintable(QStringLiteral("built in %1 s").arg(built.elapsed() / 1000.0)));
     std::fflush(stdout);
 
     bench::SearchRuns s(form);
@@ -82,10 +77,8 @@ int run()
     if (QFileInfo(QStringLiteral("/usr")).isDir()) {
         std::printf("TREE /usr\n");
         for (const char *name : {"Makefile", "README", "__init__.py", "index.theme"})
-            measure(s, QStringLiteral("usr"), QStringLiteral("/usr"),
-                    {{name, QString::fromLatin1(name), 0}, NamedTarget});
-        measure(s, QStringLiteral("usr"), QStringLiteral("/usr"),
-                {{"readme", QStringLiteral("readme"), 1}, NamedTarget});
+            measure(s, QStringLiteral("usr"), QStringLiteral("/usr"), {{name, QString::fromLatin1(name), 0}, NamedTarget});
+        measure(s, QStringLiteral("usr"), QStringLiteral("/usr"), {{"readme", QStringLiteral("readme"), 1}, NamedTarget});
         measure(s, QStringLiteral("usr"), QStringLiteral("/usr"), All);
         s.reset();
     } else {
@@ -103,4 +96,7 @@ int run()
 
 } // namespace
 
-int main(int argc, char **argv) { return bench::runWithWindows(argc, argv, run); }
+int main(int argc, char **argv)
+{
+    return bench::runWithWindows(argc, argv, run);
+}

@@ -41,16 +41,15 @@ int run()
     bench::timeShellMs(find); // warms the caches
 
     int listed = 0;
-    const std::vector<double> ms =
-        bench::medianMsInTurns(Runs, {{[&] {
-                                           form.Command1->click();
-                                           listed = form.model()->rowCount();
-                                       },
-                                       [&] {
-                                           form.model()->clear(); // a fresh list: every file becomes a row
-                                           MessageBox::clearHistory();
-                                       }},
-                                      {[&] { bench::timeShellMs(find); }, {}}});
+    const std::vector<double> ms = bench::medianMsInTurns(Runs, {{[&] {
+                                                                      form.Command1->click();
+                                                                      listed = form.model()->rowCount();
+                                                                  },
+                                                                  [&] {
+                                                                      form.model()->clear(); // a fresh list: every file becomes a row
+                                                                      MessageBox::clearHistory();
+                                                                  }},
+                                                                 {[&] { bench::timeShellMs(find); }, {}}});
     if (listed != files)
         std::printf("WARN the search listed %d files of %d\n", listed, files);
     if (MessageBox::history().isEmpty() || !MessageBox::history().last().text.startsWith(QStringLiteral("搜索完成！")))
@@ -64,4 +63,7 @@ int run()
 
 } // namespace
 
-int main(int argc, char **argv) { return bench::runWithWindows(argc, argv, run); }
+int main(int argc, char **argv)
+{
+    return bench::runWithWindows(argc, argv, run);
+}

@@ -48,8 +48,7 @@ void SearchRuns::prepare(const QString &root, const SearchCase &c)
     m_form.Check1->setChecked(true);
 }
 
-std::vector<double> SearchRuns::timeInTurns(int runs, const std::vector<QByteArray> &commands,
-                                            const std::function<void()> &before)
+std::vector<double> SearchRuns::timeInTurns(int runs, const std::vector<QByteArray> &commands, const std::function<void()> &before)
 {
     std::vector<Timed> timed;
     timed.push_back({[this] { search(); },
@@ -89,8 +88,8 @@ int SearchRuns::checkRows(const QString &label, const QByteArray &findRows)
             ++i, ++k;
     }
     if (onlyRows || onlyFound)
-        std::printf("WARN %s rows %zu, find %zu, %zu only in rows, %zu only in find\n", qPrintable(label), rows.size(),
-                    found.size(), onlyRows, onlyFound);
+        std::printf("WARN %s rows %zu, find %zu, %zu only in rows, %zu only in find\n", qPrintable(label), rows.size(), found.size(),
+                    onlyRows, onlyFound);
     else
         std::printf("ROWS %s %zu, as find\n", qPrintable(label), rows.size());
     std::fflush(stdout);
@@ -128,7 +127,10 @@ double SearchRuns::maxGapMs(const QString &root)
     return worst;
 }
 
-int SearchRuns::rows() const { return m_form.model()->rowCount(); }
+int SearchRuns::rows() const
+{
+    return m_form.model()->rowCount();
+}
 
 void SearchRuns::reset()
 {

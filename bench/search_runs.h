@@ -34,8 +34,7 @@ public:
     // The median ms of runs searches and of runs calls of each command, the
     // calls taking turns; before runs untimed ahead of every call of every
     // side. The search's median comes first.
-    std::vector<double> timeInTurns(int runs, const std::vector<QByteArray> &commands,
-                                    const std::function<void()> &before = {});
+    std::vector<double> timeInTurns(int runs, const std::vector<QByteArray> &commands, const std::function<void()> &before = {});
     // The list's full paths against those findRows prints, compared by hash.
     // Prints a ROWS line, or a WARN line when they differ; empties the list
     // and returns how many rows it had.

@@ -21,8 +21,7 @@ TreeRecipe walkTree(int files, int folders)
         const int place = i / folders;
         const char *ext = Extensions[place % 10];
         // A quarter of the names in Chinese, as users name their files.
-        const QString base = ((place + i) % 4 == 1 ? QStringLiteral("文档%1") : QStringLiteral("file%1"))
-                                 .arg(i, 6, 10, QLatin1Char('0'));
+        const QString base = ((place + i) % 4 == 1 ? QStringLiteral("文档%1") : QStringLiteral("file%1")).arg(i, 6, 10, QLatin1Char('0'));
         QString name = base + QLatin1Char('.') + QLatin1String(ext);
         // About 3 % backups, a few replacement runs' worth of stamps.
         if (i % 29 == 3)

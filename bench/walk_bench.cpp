@@ -83,8 +83,8 @@ int run()
         bench::medianMsInTurns(Runs, {walkTimed(tree.root, QString(), all, host), {timeFind(findAll + listing), {}}});
     const size_t allFound = all.FoundFiles.size();
     all.reset();
-    const std::vector<double> txtMs = bench::medianMsInTurns(
-        Runs, {walkTimed(tree.root, QStringLiteral("txt"), txt, host), {timeFind(findTxt + listing), {}}});
+    const std::vector<double> txtMs =
+        bench::medianMsInTurns(Runs, {walkTimed(tree.root, QStringLiteral("txt"), txt, host), {timeFind(findTxt + listing), {}}});
 
     const size_t allCount = countFiles(findAll);
     // The walk also keeps every backup, whatever the extension it asks for.

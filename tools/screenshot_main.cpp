@@ -160,8 +160,7 @@ QWidget *update(Windows &)
             s->disconnectFromHost();
         });
     });
-    Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"),
-                    QStringLiteral("http://127.0.0.1:%1").arg(server->serverPort()));
+    Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"), QStringLiteral("http://127.0.0.1:%1").arg(server->serverPort()));
     auto *cover = new fCover; // left for the process's end, like the server
     cover->loadCover();
     if (!QTest::qWaitFor([] { return !appState().LatestVersionText.isEmpty(); }, 5000))
@@ -303,8 +302,7 @@ bool useTempHome(QTemporaryDir &home)
     setenv("XDG_CACHE_HOME", (root + "/cache").constData(), 1);
     // Qt wants this one private to the user; Xvfb sessions have none.
     if (QDir(home.path()).mkdir(QStringLiteral("runtime"))
-        && QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
-                                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        && QFile::setPermissions(home.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
         setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
     return true;
 }
@@ -342,8 +340,7 @@ int main(int argc, char *argv[])
     for (int i = 2; i < argc; ++i)
         wanted << QString::fromLocal8Bit(argv[i]);
     for (const QString &name : wanted) {
-        if (std::none_of(std::begin(Scenes), std::end(Scenes),
-                         [&](const Scene &s) { return name == QLatin1String(s.name); })) {
+        if (std::none_of(std::begin(Scenes), std::end(Scenes), [&](const Scene &s) { return name == QLatin1String(s.name); })) {
             std::fprintf(stderr, "unknown scene %s\n", qPrintable(name));
             return 2;
         }

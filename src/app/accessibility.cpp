@@ -19,6 +19,9 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
 
 namespace Accessibility {
 
-void install() { QAccessible::installFactory(factory); }
+void install()
+{
+    QAccessible::installFactory(factory);
+}
 
 } // namespace Accessibility

@@ -144,7 +144,10 @@ void fCover::resizeEvent(QResizeEvent *event)
         setFixedWidth(width);
 }
 
-Form1 *fCover::mainWindow() const { return m_form.data(); }
+Form1 *fCover::mainWindow() const
+{
+    return m_form.data();
+}
 
 void fCover::进入主界面()
 {
@@ -163,7 +166,10 @@ void fCover::timerTick()
         m_updateCheck();
 }
 
-void fCover::openProductPage() { OpenURL(Vendor::productPage(), false); }
+void fCover::openProductPage()
+{
+    OpenURL(Vendor::productPage(), false);
+}
 
 void fCover::closeEvent(QCloseEvent *event)
 {

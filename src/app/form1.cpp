@@ -265,12 +265,8 @@ void Form1::buildControls(QWidget *client)
 
 void Form1::buildMenus()
 {
-    const auto list = [this](void (ListCommands::*command)()) {
-        return [this, command] { (m_listCommands.get()->*command)(); };
-    };
-    const auto shell = [this](void (ShellActions::*command)()) {
-        return [this, command] { (m_shellActions.get()->*command)(); };
-    };
+    const auto list = [this](void (ListCommands::*command)()) { return [this, command] { (m_listCommands.get()->*command)(); }; };
+    const auto shell = [this](void (ShellActions::*command)()) { return [this, command] { (m_shellActions.get()->*command)(); }; };
     // clang-format off
     const MenuRow rows[] = {
         {nullptr, "menu文件", "文件(&F)", {}},
@@ -352,9 +348,15 @@ void Form1::关于()
         m_cover->Timer1->start();
 }
 
-ResultModel *Form1::model() const { return ListView1->resultModel(); }
+ResultModel *Form1::model() const
+{
+    return ListView1->resultModel();
+}
 
-QAction *Form1::action(const QString &objectName) const { return findChild<QAction *>(objectName); }
+QAction *Form1::action(const QString &objectName) const
+{
+    return findChild<QAction *>(objectName);
+}
 
 void Form1::setPanelText(int panel, const QString &text)
 {
@@ -362,7 +364,10 @@ void Form1::setPanelText(int panel, const QString &text)
         Panel[panel - 1]->setText(text);
 }
 
-void Form1::showRowCount() { setPanelText(3, QStringLiteral("文件数：") + QString::number(model()->rowCount())); }
+void Form1::showRowCount()
+{
+    setPanelText(3, QStringLiteral("文件数：") + QString::number(model()->rowCount()));
+}
 
 void Form1::loadForm()
 {
@@ -398,8 +403,7 @@ void Form1::loadForm()
     // until the user edits or clicks the box.
     m_search.SearchExtension.clear();
     appState().RestoreConflictChoice = RestoreChoice::Skip;
-    if (auto v = Settings::toWholeNumber(
-            Settings::read(Settings::OptionSection, Settings::NoBackupKey, QStringLiteral("0"))))
+    if (auto v = Settings::toWholeNumber(Settings::read(Settings::OptionSection, Settings::NoBackupKey, QStringLiteral("0"))))
         appState().NoBackupBeforeReplace = *v;
 }
 
@@ -439,7 +443,10 @@ void Form1::clearListBackground()
     m_listBackground = QPixmap();
 }
 
-void Form1::更新搜索扩展名() { m_search.SearchExtension = SearchExtensionOf(Text2->text()); }
+void Form1::更新搜索扩展名()
+{
+    m_search.SearchExtension = SearchExtensionOf(Text2->text());
+}
 
 void Form1::更新母文件信息()
 {
@@ -465,10 +472,22 @@ void Form1::指定母文件()
         Text3->setText(QDir::toNativeSeparators(picked));
 }
 
-QString Form1::searchFolder() { return Text1->text(); }
-bool Form1::includeSubfolders() { return Check1->isChecked(); }
-QString Form1::wantedName() { return Text2->text(); }
-int Form1::matchMode() { return Combo1->currentIndex(); }
+QString Form1::searchFolder()
+{
+    return Text1->text();
+}
+bool Form1::includeSubfolders()
+{
+    return Check1->isChecked();
+}
+QString Form1::wantedName()
+{
+    return Text2->text();
+}
+int Form1::matchMode()
+{
+    return Combo1->currentIndex();
+}
 
 void Form1::showSearching(bool searching)
 {
@@ -484,7 +503,10 @@ void Form1::showBusy(const QString &caption)
     PicProgress->raise();
 }
 
-void Form1::hideBusy() { PicProgress->hide(); }
+void Form1::hideBusy()
+{
+    PicProgress->hide();
+}
 
 void Form1::showBar(int minimum, int maximum, int value)
 {
@@ -492,14 +514,32 @@ void Form1::showBar(int minimum, int maximum, int value)
     ProgressBar1->setValue(value);
 }
 
-void Form1::showActivity(const QString &text) { setPanelText(2, text); }
+void Form1::showActivity(const QString &text)
+{
+    setPanelText(2, text);
+}
 
-void Form1::closeNow() { QTimer::singleShot(0, this, &QWidget::close); }
+void Form1::closeNow()
+{
+    QTimer::singleShot(0, this, &QWidget::close);
+}
 
-QString Form1::masterFile() { return Text3->text(); }
-bool Form1::skipSameSizeAndTime() { return Check2->isChecked(); }
-int Form1::noBackup() { return appState().NoBackupBeforeReplace; }
-void Form1::setReplaceEnabled(bool enabled) { Command3->setEnabled(enabled); }
+QString Form1::masterFile()
+{
+    return Text3->text();
+}
+bool Form1::skipSameSizeAndTime()
+{
+    return Check2->isChecked();
+}
+int Form1::noBackup()
+{
+    return appState().NoBackupBeforeReplace;
+}
+void Form1::setReplaceEnabled(bool enabled)
+{
+    Command3->setEnabled(enabled);
+}
 
 void Form1::closeEvent(QCloseEvent *event)
 {
@@ -570,8 +610,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     // file, in place of the box's text; other URLs are refused rather than
     // pasted in as text.
     const QEvent::Type type = event->type();
-    if ((watched == Text1 || watched == Text3)
-        && (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
+    if ((watched == Text1 || watched == Text3) && (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
         auto *drop = static_cast<QDropEvent *>(event);
         if (drop->mimeData() && drop->mimeData()->hasUrls()) {
             const QString path = droppedPath(drop->mimeData(), watched == Text1);

@@ -41,8 +41,8 @@ public:
                 continue;
             }
             const char16_t u = c.unicode();
-            shaped = shaped || (u >= 0x0300 && u < 0x0370) || (u >= 0x0590 && u < 0x10A0) || (u >= 0x1700 && u < 0x1E00)
-                     || u == 0x200C || u == 0x200D || (u >= 0x20D0 && u < 0x2100) || (u >= 0xFB1D && u < 0xFEFF);
+            shaped = shaped || (u >= 0x0300 && u < 0x0370) || (u >= 0x0590 && u < 0x10A0) || (u >= 0x1700 && u < 0x1E00) || u == 0x200C
+                     || u == 0x200D || (u >= 0x20D0 && u < 0x2100) || (u >= 0xFB1D && u < 0xFEFF);
             int &slot = m_w[u];
             if (slot < 0)
                 slot = m_fm.horizontalAdvance(c);

@@ -16,7 +16,10 @@ int IconStore::addUnkeyed(const QIcon &icon)
     return size();
 }
 
-int IconStore::find(const QString &key) const { return m_byKey.value(key.toLower(), 0); }
+int IconStore::find(const QString &key) const
+{
+    return m_byKey.value(key.toLower(), 0);
+}
 
 int IconStore::add(const QString &key, const QIcon &icon)
 {
@@ -30,7 +33,10 @@ int IconStore::add(const QString &key, const QIcon &icon)
     return size();
 }
 
-int IconStore::addFileIcon(const QString &key, const QString &path) { return add(key, iconForFile(path)); }
+int IconStore::addFileIcon(const QString &key, const QString &path)
+{
+    return add(key, iconForFile(path));
+}
 
 QIcon IconStore::iconForFile(const QString &path)
 {

@@ -12,8 +12,14 @@
 
 #include <QItemSelectionModel>
 
-bool EndsWithReplaceTag(const ResultRow &row) { return row.fileName.endsWith(ReplaceTag); }
-bool EndsWithRestoreTag(const ResultRow &row) { return row.fileName.endsWith(RestoreTag); }
+bool EndsWithReplaceTag(const ResultRow &row)
+{
+    return row.fileName.endsWith(ReplaceTag);
+}
+bool EndsWithRestoreTag(const ResultRow &row)
+{
+    return row.fileName.endsWith(RestoreTag);
+}
 
 void ListCommands::选中全部()
 {
@@ -53,8 +59,8 @@ std::vector<char> selectionMask(const QItemSelectionModel *selection, int rows)
 
 std::function<bool(int)> ListCommands::selectedTest()
 {
-    auto marks = std::make_shared<std::vector<char>>(
-        selectionMask(m_host.list().selectionModel(), m_host.list().resultModel()->rowCount()));
+    auto marks =
+        std::make_shared<std::vector<char>>(selectionMask(m_host.list().selectionModel(), m_host.list().resultModel()->rowCount()));
     return [marks](int row) { return (*marks)[static_cast<size_t>(row)] != 0; };
 }
 
@@ -116,8 +122,14 @@ void ListCommands::removeRows(const std::function<bool(int)> &test)
     showCountAndFit();
 }
 
-void ListCommands::移除选中项() { removeRows(selectedTest()); }
-void ListCommands::移除勾选项() { removeRows(checkedTest()); }
+void ListCommands::移除选中项()
+{
+    removeRows(selectedTest());
+}
+void ListCommands::移除勾选项()
+{
+    removeRows(checkedTest());
+}
 
 void ListCommands::移除全部()
 {

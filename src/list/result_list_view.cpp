@@ -61,8 +61,7 @@ void ResultListView::mousePressEvent(QMouseEvent *event)
         if (at.isValid() && selectionModel()) {
             const bool selected = selectionModel()->isRowSelected(at.row(), at.parent());
             selectionModel()->setCurrentIndex(at, selected ? QItemSelectionModel::NoUpdate
-                                                           : QItemSelectionModel::ClearAndSelect
-                                                                 | QItemSelectionModel::Rows);
+                                                           : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
         if (m_menu)
             m_menu->popup(event->globalPosition().toPoint());

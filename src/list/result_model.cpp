@@ -12,9 +12,15 @@
 
 ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent) { }
 
-int ResultModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_visible; }
+int ResultModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_visible;
+}
 
-int ResultModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int ResultModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant ResultModel::data(const QModelIndex &index, int role) const
 {
@@ -192,8 +198,7 @@ bool ResultModel::removeRowsMarked(const std::vector<char> &remove)
         while (first > 0 && remove[first - 1])
             --first;
         beginRemoveRows(QModelIndex(), static_cast<int>(first), static_cast<int>(last - 1));
-        m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
-                     m_rows.begin() + static_cast<std::ptrdiff_t>(last));
+        m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first), m_rows.begin() + static_cast<std::ptrdiff_t>(last));
         m_visible = static_cast<int>(m_rows.size());
         updatePositions(first);
         endRemoveRows();

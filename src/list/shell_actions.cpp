@@ -53,12 +53,36 @@ void ShellActions::copy(bool folder)
     clipboard->setText(ShownFileName(folder ? row.folder() : row.key()));
 }
 
-void ShellActions::复制文件路径() { copy(false); }
-void ShellActions::复制文件目录() { copy(true); }
+void ShellActions::复制文件路径()
+{
+    copy(false);
+}
+void ShellActions::复制文件目录()
+{
+    copy(true);
+}
 
-void ShellActions::售后服务() { OpenURL(Vendor::site() + QStringLiteral("/afterservice.htm"), false); }
-void ShellActions::功能定制() { OpenURL(Vendor::site() + QStringLiteral("/customfunction.htm"), false); }
-void ShellActions::软件定制() { OpenURL(Vendor::site() + QStringLiteral("/customware.htm"), true); }
-void ShellActions::墨桐软件() { OpenURL(Vendor::site() + QStringLiteral("/"), true); }
-void ShellActions::柏岚软件() { OpenURL(Vendor::secondSite() + QStringLiteral("/"), true); }
-void ShellActions::最新版本() { OpenURL(Vendor::productPage(), false); }
+void ShellActions::售后服务()
+{
+    OpenURL(Vendor::site() + QStringLiteral("/afterservice.htm"), false);
+}
+void ShellActions::功能定制()
+{
+    OpenURL(Vendor::site() + QStringLiteral("/customfunction.htm"), false);
+}
+void ShellActions::软件定制()
+{
+    OpenURL(Vendor::site() + QStringLiteral("/customware.htm"), true);
+}
+void ShellActions::墨桐软件()
+{
+    OpenURL(Vendor::site() + QStringLiteral("/"), true);
+}
+void ShellActions::柏岚软件()
+{
+    OpenURL(Vendor::secondSite() + QStringLiteral("/"), true);
+}
+void ShellActions::最新版本()
+{
+    OpenURL(Vendor::productPage(), false);
+}

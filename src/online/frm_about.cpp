@@ -29,11 +29,10 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     lsoftname->setFont(big);
     lblVersion = new QLabel(QStringLiteral("版本 ") + AppInfo::versionText(), this);
     Label1 = new QLabel(QStringLiteral("软件制作：墨桐软件"), this);
-    Label10 =
-        new QLabel(appState().LatestVersionText.isEmpty()
-                       ? QStringLiteral("[已经是最新版本]")
-                       : QStringLiteral("[有最新版本可以升级：") + appState().LatestVersionText + QStringLiteral("]"),
-                   this);
+    Label10 = new QLabel(appState().LatestVersionText.isEmpty()
+                             ? QStringLiteral("[已经是最新版本]")
+                             : QStringLiteral("[有最新版本可以升级：") + appState().LatestVersionText + QStringLiteral("]"),
+                         this);
     Label10->setToolTip(QStringLiteral("点击打开查看"));
     Label2 = new QLabel(QStringLiteral("墨桐软件：") + Vendor::site(), this);
     Label2->setToolTip(QStringLiteral("访问支持网站"));
@@ -47,10 +46,9 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     Line2->hide();
     cmdOK = new QPushButton(QStringLiteral("确定"), this);
 
-    const std::pair<QObject *, const char *> names[] = {
-        {lsoftname, "lsoftname"}, {lblVersion, "lblVersion"}, {Label1, "Label1"},
-        {Label10, "Label10"},     {Label2, "Label2"},         {Label7, "Label7"},
-        {Label4, "Label4"},       {Line2, "Line2"},           {cmdOK, "cmdOK"}};
+    const std::pair<QObject *, const char *> names[] = {{lsoftname, "lsoftname"}, {lblVersion, "lblVersion"}, {Label1, "Label1"},
+                                                        {Label10, "Label10"},     {Label2, "Label2"},         {Label7, "Label7"},
+                                                        {Label4, "Label4"},       {Line2, "Line2"},           {cmdOK, "cmdOK"}};
     for (const auto &[object, name] : names)
         object->setObjectName(QString::fromLatin1(name));
 
@@ -97,8 +95,7 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
         模拟网址下划线(label);
         return true; // not passed on to the box, whose own moves hide the line
     }
-    if (label && event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    if (label && event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         if (label == Label10)
             OpenURL(Vendor::site() + QLatin1Char('/') + AppInfo::executableName(), false);
         else if (label == Label2)

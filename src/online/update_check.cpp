@@ -46,8 +46,8 @@ bool IsNewerVersion(const QString &text)
     const float published = versionValue(p[0], p[1], p[2]);
     if (!std::isfinite(published))
         return false;
-    const float own = versionValue(static_cast<float>(AppInfo::Major), static_cast<float>(AppInfo::Minor),
-                                   static_cast<float>(AppInfo::Revision));
+    const float own =
+        versionValue(static_cast<float>(AppInfo::Major), static_cast<float>(AppInfo::Minor), static_cast<float>(AppInfo::Revision));
     return published > own;
 }
 
@@ -82,4 +82,7 @@ void UpdateCheck::CompareVersion(const QString &text)
     MessageBox::information(nullptr, QStringLiteral("有最新版本可以升级，请尽快下载安装！"));
 }
 
-void UpdateCheck::failed(const QString &) { MessageBox::critical(nullptr, QStringLiteral("请保持网络畅通！")); }
+void UpdateCheck::failed(const QString &)
+{
+    MessageBox::critical(nullptr, QStringLiteral("请保持网络畅通！"));
+}

@@ -17,8 +17,7 @@ fOption::fOption(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("fOption"));
     setWindowTitle(QStringLiteral("设置"));
     // A small fixed tool window: no minimize or maximize, not in the task bar.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(px(8265), px(2070));
 
     // Created in tab order: "确定", "取消", then the check box.
@@ -28,8 +27,7 @@ fOption::fOption(QWidget *parent) : QDialog(parent)
     Check1->setObjectName(QStringLiteral("Check1"));
     Command1->setObjectName(QStringLiteral("Command1"));
     Command2->setObjectName(QStringLiteral("Command2"));
-    Check1->setGeometry(px(675), px(345), qMax(px(2970), Check1->sizeHint().width()),
-                        qMax(px(180), Check1->sizeHint().height()));
+    Check1->setGeometry(px(675), px(345), qMax(px(2970), Check1->sizeHint().width()), qMax(px(180), Check1->sizeHint().height()));
     Command1->setGeometry(px(5775), px(330), px(1665), px(435));
     Command2->setGeometry(px(5775), px(975), px(1665), px(435));
     // Neither button is the default or the cancel button, but the focused
@@ -70,8 +68,7 @@ QString UsageHelpText()
         QStringLiteral(
             "3、确定是否勾选【文件大小及修改日期均相同的，跳过替换】选项，在列表中勾选需要被替换的文件，点击按钮【替换勾选的同名文件】，文件名不相同，即使勾选了，也不会被替换。"),
         QStringLiteral("4、win7，win8，win10系统，必须以管理员身份运行软件，否则，软件可能没有替换文件的权限。"),
-        QStringLiteral(
-            "5、文件可能是系统文件、隐藏文件、只读文件，软件有可能无法替换。在资源管理器，事先设置成常规文件，就可以替换。"),
+        QStringLiteral("5、文件可能是系统文件、隐藏文件、只读文件，软件有可能无法替换。在资源管理器，事先设置成常规文件，就可以替换。"),
     };
     QString text;
     for (const QString &line : lines)
@@ -81,6 +78,5 @@ QString UsageHelpText()
 
 void ShowUsageHelp(QWidget *parent)
 {
-    MessageBox::show(parent, UsageHelpText(), MessageBox::Icon::None, MessageBox::Buttons::Ok,
-                     QStringLiteral("软件使用方法"));
+    MessageBox::show(parent, UsageHelpText(), MessageBox::Icon::None, MessageBox::Buttons::Ok, QStringLiteral("软件使用方法"));
 }

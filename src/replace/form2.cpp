@@ -14,8 +14,7 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     Label1 = new QLabel(QStringLiteral("如果恢复以后的文件已经存在："), this);
     Option1 = new QRadioButton(QStringLiteral("跳过，不恢复"), this);
-    Option2 = new QRadioButton(
-        QStringLiteral("重命名已经存在的文件名像：原文件名[00000000000000恢复备份]，然后再恢复文件"), this);
+    Option2 = new QRadioButton(QStringLiteral("重命名已经存在的文件名像：原文件名[00000000000000恢复备份]，然后再恢复文件"), this);
     Command1 = new QPushButton(QStringLiteral("确定"), this);
     Command2 = new QPushButton(QStringLiteral("取消"), this);
     Label1->setObjectName(QStringLiteral("Label1"));

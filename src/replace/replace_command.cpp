@@ -34,10 +34,7 @@ void 更新文件大小修改日期(ResultModel &model, int row)
 // A replacement or restore run over the ticked rows.
 class Run {
 public:
-    Run(ListHost &host, const QString &caption) : m_host(host), m_run(host.operation(), caption)
-    {
-        m_run.setRange(model().rowCount() + 1);
-    }
+    Run(ListHost &host, const QString &caption) : m_host(host), m_run(host.operation(), caption) { m_run.setRange(model().rowCount() + 1); }
     ResultModel &model() { return *m_host.list().resultModel(); }
     // Visits the ticked rows in order with a turn for the window per row; a
     // close of the window ends the run before its next row.
@@ -85,8 +82,7 @@ void ReplaceCommand::click()
         return;
     }
     if (m_host.noBackup() == 1
-        && !MessageBox::ask(window, QStringLiteral("目前的设置是替换前不备份文件，你确定要继续吗？"),
-                            QStringLiteral("备份确认")))
+        && !MessageBox::ask(window, QStringLiteral("目前的设置是替换前不备份文件，你确定要继续吗？"), QStringLiteral("备份确认")))
         return;
 
     FileOps::makeOwnerWritable(master);
@@ -96,9 +92,7 @@ void ReplaceCommand::click()
         MessageBox::critical(window, QStringLiteral("替换用的母文件有问题！"));
         return;
     }
-    if (!MessageBox::ask(
-            window,
-            QStringLiteral("所有被勾选的同名文件将会被替换用的母文件替换，原文件会被重命名后备份，你确定要继续吗？")))
+    if (!MessageBox::ask(window, QStringLiteral("所有被勾选的同名文件将会被替换用的母文件替换，原文件会被重命名后备份，你确定要继续吗？")))
         return;
 
     m_host.setReplaceEnabled(false);
@@ -140,9 +134,8 @@ void RestoreCommand::click()
         MessageBox::critical(window, QStringLiteral("正在工作，请稍后再试！"));
         return;
     }
-    if (!MessageBox::ask(
-            window, QStringLiteral(
-                        "所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？")))
+    if (!MessageBox::ask(window,
+                         QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？")))
         return;
     Form2::showModal(window);
     if (app.RestoreConflictChoice == RestoreChoice::Cancel)

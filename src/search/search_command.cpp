@@ -68,7 +68,10 @@ int SearchCommand::加入列表(ResultModel &model, IconStore &icons, const std:
     return model.addRows(fresh, iconOf);
 }
 
-void SearchCommand::setRowsPerPart(int rows) { RowsPerPart = qMax(1, rows); }
+void SearchCommand::setRowsPerPart(int rows)
+{
+    RowsPerPart = qMax(1, rows);
+}
 
 void SearchCommand::click()
 {
@@ -160,6 +163,6 @@ void SearchCommand::run()
     const int folders = m_host.includeSubfolders() ? static_cast<int>(s.SearchedFolders.size()) : 1;
     if (!busy.finish())
         return; // the window is on its way out; no completion box over nothing
-    MessageBox::information(m_list.dialogParent(), QStringLiteral("搜索完成！\r\n搜索目录：") + QString::number(folders)
-                                                       + QStringLiteral("个，耗时：") + elapsed);
+    MessageBox::information(m_list.dialogParent(),
+                            QStringLiteral("搜索完成！\r\n搜索目录：") + QString::number(folders) + QStringLiteral("个，耗时：") + elapsed);
 }

@@ -15,8 +15,8 @@ QString uiFontFamily()
 {
     static const QString family = [] {
         const QStringList installed = QFontDatabase::families();
-        for (const QString &f : {QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
-                                 QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")}) {
+        for (const QString &f : {QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC"),
+                                 QStringLiteral("WenQuanYi Micro Hei")}) {
             if (installed.contains(f))
                 return f;
         }
@@ -108,14 +108,16 @@ void drawEmblem(QPainter &p, const QRectF &r)
     p.setBrush(QColor(255, 128, 0));
     p.setPen(Qt::NoPen);
     QPolygonF head;
-    head << tip + QPointF(-w * 0.10, -h * 0.02) << tip + QPointF(w * 0.06, -h * 0.10)
-         << tip + QPointF(w * 0.05, h * 0.08);
+    head << tip + QPointF(-w * 0.10, -h * 0.02) << tip + QPointF(w * 0.06, -h * 0.10) << tip + QPointF(w * 0.05, h * 0.08);
     p.drawPolygon(head);
 }
 
 } // namespace
 
-qreal screenPixelRatio() { return qMax<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0); }
+qreal screenPixelRatio()
+{
+    return qMax<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0);
+}
 
 namespace {
 
@@ -129,7 +131,10 @@ QPixmap canvas(QSize size, qreal dpr)
     return pm;
 }
 
-qreal ratioOrScreen(qreal dpr) { return dpr > 0 ? dpr : screenPixelRatio(); }
+qreal ratioOrScreen(qreal dpr)
+{
+    return dpr > 0 ? dpr : screenPixelRatio();
+}
 
 } // namespace
 
@@ -141,7 +146,10 @@ QPixmap appIconPixmap(int size, qreal dpr)
     return pm;
 }
 
-void drawAppIcon(QPainter &p, const QRectF &r) { drawEmblem(p, r); }
+void drawAppIcon(QPainter &p, const QRectF &r)
+{
+    drawEmblem(p, r);
+}
 
 QIcon appIcon()
 {
@@ -179,8 +187,7 @@ QPixmap coverPicture(qreal dpr)
     p.drawText(QRectF(190, 48, w - 200, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("墨桐同名文件批量替换"));
     p.setFont(uiFont(11));
     p.setPen(QColor(220, 232, 250));
-    p.drawText(QRectF(192, 104, w - 200, 30), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("搜索 · 勾选 · 替换 · 备份 · 恢复"));
+    p.drawText(QRectF(192, 104, w - 200, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("搜索 · 勾选 · 替换 · 备份 · 恢复"));
     p.setFont(uiFont(9));
     p.setPen(QColor(255, 190, 120));
     p.drawText(QRectF(192, 140, w - 200, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("墨桐软件"));

@@ -20,7 +20,10 @@ namespace {
 QStringList g_opened;
 bool g_openFolderResult = true;
 
-QString rootFolder() { return QDir::toNativeSeparators(QDir::rootPath()); }
+QString rootFolder()
+{
+    return QDir::toNativeSeparators(QDir::rootPath());
+}
 
 // A file: URL of the path's own bytes, so a name that is not UTF-8 reaches
 // the file manager as it is on disk.
@@ -30,8 +33,7 @@ QUrl fileUrl(const QString &path)
     return QUrl::fromLocalFile(path);
 #else
     const QString absolute = path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + QLatin1Char('/') + path;
-    return QUrl::fromEncoded("file://" + EncodeFileName(absolute).toPercentEncoding("/!$&'()*+,;=:@"),
-                             QUrl::StrictMode);
+    return QUrl::fromEncoded("file://" + EncodeFileName(absolute).toPercentEncoding("/!$&'()*+,;=:@"), QUrl::StrictMode);
 #endif
 }
 } // namespace
@@ -92,15 +94,14 @@ bool OpenFolderSelectItem(const QString &path)
         return false;
 #ifdef Q_OS_WIN
     // Arguments go as a list: no command line is built from the name.
-    return QProcess::startDetached(QStringLiteral("explorer.exe"),
-                                   {QStringLiteral("/select,"), QDir::toNativeSeparators(p)});
+    return QProcess::startDetached(QStringLiteral("explorer.exe"), {QStringLiteral("/select,"), QDir::toNativeSeparators(p)});
 #else
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+                                       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{fileUrl(p).toString(QUrl::FullyEncoded)} << QString();
     // A file manager started on demand may take a moment; not longer.
     const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
@@ -109,8 +110,14 @@ bool OpenFolderSelectItem(const QString &path)
 }
 
 namespace Desktop {
-const QStringList &openedUrls() { return g_opened; }
-void setOpenFolderResult(bool ok) { g_openFolderResult = ok; }
+const QStringList &openedUrls()
+{
+    return g_opened;
+}
+void setOpenFolderResult(bool ok)
+{
+    g_openFolderResult = ok;
+}
 void clearHistory()
 {
     g_opened.clear();

@@ -33,18 +33,29 @@ Answer show(QWidget *parent, const QString &text, Icon icon, Buttons buttons, co
     // Texts keep their CR LF line breaks; the label wants plain ones.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox box(qicon, title, shown,
-                    buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    QMessageBox box(qicon, title, shown, buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     const int r = box.exec();
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-void setHeadless(bool headless) { g_headless = headless; }
-bool headless() { return g_headless; }
-void setNextAnswer(Answer answer) { g_answers.enqueue(answer); }
-const QList<Shown> &history() { return g_history; }
+void setHeadless(bool headless)
+{
+    g_headless = headless;
+}
+bool headless()
+{
+    return g_headless;
+}
+void setNextAnswer(Answer answer)
+{
+    g_answers.enqueue(answer);
+}
+const QList<Shown> &history()
+{
+    return g_history;
+}
 void clearHistory()
 {
     g_history.clear();
@@ -69,8 +80,14 @@ int exec(QDialog &dialog)
     return dialog.result();
 }
 
-void setNextScript(std::function<void(QDialog &)> script) { g_scripts.enqueue(std::move(script)); }
-void clearScripts() { g_scripts.clear(); }
+void setNextScript(std::function<void(QDialog &)> script)
+{
+    g_scripts.enqueue(std::move(script));
+}
+void clearScripts()
+{
+    g_scripts.clear();
+}
 
 } // namespace ModalDialog
 
@@ -97,9 +114,18 @@ QString getExistingDirectory(QWidget *parent, const QString &prompt, const QStri
     return QFileDialog::getExistingDirectory(parent, prompt, startFolder);
 }
 
-void setNextFileName(const QString &fileName) { g_files.enqueue(fileName); }
-void setNextDirectory(const QString &folder) { g_folders.enqueue(folder); }
-const QStringList &directoryStartFolders() { return g_starts; }
+void setNextFileName(const QString &fileName)
+{
+    g_files.enqueue(fileName);
+}
+void setNextDirectory(const QString &folder)
+{
+    g_folders.enqueue(folder);
+}
+const QStringList &directoryStartFolders()
+{
+    return g_starts;
+}
 void clearHistory()
 {
     g_files.clear();

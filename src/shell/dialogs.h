@@ -21,11 +21,16 @@ struct Shown {
 };
 
 // An empty caption stands for the application title.
-Answer show(QWidget *parent, const QString &text, Icon icon, Buttons buttons = Buttons::Ok,
-            const QString &caption = QString());
+Answer show(QWidget *parent, const QString &text, Icon icon, Buttons buttons = Buttons::Ok, const QString &caption = QString());
 
-inline void information(QWidget *parent, const QString &text) { show(parent, text, Icon::Information); }
-inline void critical(QWidget *parent, const QString &text) { show(parent, text, Icon::Critical); }
+inline void information(QWidget *parent, const QString &text)
+{
+    show(parent, text, Icon::Information);
+}
+inline void critical(QWidget *parent, const QString &text)
+{
+    show(parent, text, Icon::Critical);
+}
 inline bool ask(QWidget *parent, const QString &text, const QString &caption = QString())
 {
     return show(parent, text, Icon::Question, Buttons::YesNo, caption) == Answer::Yes;

@@ -8,7 +8,10 @@ namespace {
 int TurnInterval = LongOperation::DefaultTurnInterval;
 } // namespace
 
-void LongOperation::setTurnInterval(int milliseconds) { TurnInterval = milliseconds; }
+void LongOperation::setTurnInterval(int milliseconds)
+{
+    TurnInterval = milliseconds;
+}
 
 LongOperation::Run::Run(LongOperation &operation, const QString &caption) : m_op(operation)
 {
@@ -27,7 +30,10 @@ void LongOperation::Run::setCaption(const QString &caption)
     m_op.m_sinceTurn.invalidate();
 }
 
-void LongOperation::Run::setRange(int maximum) { setProgress(0, maximum, 1); }
+void LongOperation::Run::setRange(int maximum)
+{
+    setProgress(0, maximum, 1);
+}
 
 void LongOperation::Run::setProgress(int minimum, int maximum, int value)
 {
@@ -64,7 +70,10 @@ bool LongOperation::Run::turn()
     return !m_op.m_closing;
 }
 
-bool LongOperation::Run::stopRequested() const { return appState().StopRequested || m_op.m_closing; }
+bool LongOperation::Run::stopRequested() const
+{
+    return appState().StopRequested || m_op.m_closing;
+}
 
 bool LongOperation::Run::finish()
 {

@@ -8,8 +8,7 @@
 TEST(Start, QtsOwnButtonsSpeakChinese)
 {
     // The look every start applies (the test main applies it too).
-    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
-                    QMessageBox::Yes | QMessageBox::No);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
     EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("否(&N)"));
 }

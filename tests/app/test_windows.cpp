@@ -59,9 +59,8 @@ TEST_F(Cover, OpensTheMainWindowWhoseClosingSavesForTheNextOpening)
     // The boxes in the order of their keys, as earlier releases wrote them, letter case included.
     const QStringList keys = {"text1", "text2", "text3", "Combo1", "Check1", "Check2"};
     const auto boxes = [](const Form1 *w) {
-        return QStringList({w->Text1->text(), w->Text2->text(), w->Text3->text(),
-                            QString::number(w->Combo1->currentIndex()), QString::number(w->Check1->isChecked()),
-                            QString::number(w->Check2->isChecked())});
+        return QStringList({w->Text1->text(), w->Text2->text(), w->Text3->text(), QString::number(w->Combo1->currentIndex()),
+                            QString::number(w->Check1->isChecked()), QString::number(w->Check2->isChecked())});
     };
     // First run. The restore's last answer belongs to the window that asked it.
     appState().RestoreConflictChoice = RestoreChoice::Rename;
@@ -142,8 +141,7 @@ TEST_F(MainWindow, ADroppedFolderOrMasterFileReplacesItsBoxAndTheMasterLineStays
     // The same file dropped again after it changed shows its new facts.
     t.file(QStringLiteral("a master file of a long name.doc"), QByteArray(2048, 'm'));
     EXPECT_TRUE(drop(form->Text3, master));
-    EXPECT_TRUE(form->Label7->text().contains(QStringLiteral("name.doc 2.000KB")))
-        << form->Label7->text().toStdString();
+    EXPECT_TRUE(form->Label7->text().contains(QStringLiteral("name.doc 2.000KB"))) << form->Label7->text().toStdString();
     EXPECT_GE(form->Label7->width(), form->Label7->sizeHint().width()) << "the line shows whole";
     // So does a click in the box.
     QFile::remove(master);

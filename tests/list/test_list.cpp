@@ -69,8 +69,7 @@ TEST_F(ListTest, KeysAreUniqueAListedFileKeepsItsRowAndRemovalsKeepEveryOtherRow
 {
     ResultModel &m = *form->model();
     // Paths differ by letter case on this platform: two files, two rows.
-    add({found("/d", "a.txt"), found("/d", "b.txt"), found("/e", "a.txt"), found("/d", "A.txt"),
-         found("/", "root.txt")});
+    add({found("/d", "a.txt"), found("/d", "b.txt"), found("/e", "a.txt"), found("/d", "A.txt"), found("/", "root.txt")});
     EXPECT_EQ(m.findKey(QStringLiteral("/root.txt")), 4);
     const QRect cell = form->ListView1->visualRect(m.index(1, 0));
     QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(10, cell.height() / 2));
@@ -138,8 +137,7 @@ TEST_F(ListTest, WhileBusyTicksChangeButNothingIsSortedRemovedOrTrashed)
 {
     ResultListView *view = form->ListView1;
     view->headerClicked(2); // an empty list: only the direction changes
-    add({found("/d", "b.txt[20240101120000替换备份]"), found("/d", "a.txt"),
-         found("/d", "c.txt[20240101120000恢复备份]")});
+    add({found("/d", "b.txt[20240101120000替换备份]"), found("/d", "a.txt"), found("/d", "c.txt[20240101120000恢复备份]")});
     view->headerClicked(1);
     const QStringList ascending = {"a.txt", "b.txt[20240101120000替换备份]", "c.txt[20240101120000恢复备份]"};
     EXPECT_EQ(listed(), ascending);
@@ -154,8 +152,7 @@ TEST_F(ListTest, WhileBusyTicksChangeButNothingIsSortedRemovedOrTrashed)
     appState().IsWorking = false;
     ASSERT_EQ(MessageBox::history().size(), 8) << "nothing asked after";
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(MessageBox::history()[i].text,
-                  QString::fromUtf8(i < 7 ? "停止工作后方可执行该操作！" : "停止工作后方可排序！"));
+        EXPECT_EQ(MessageBox::history()[i].text, QString::fromUtf8(i < 7 ? "停止工作后方可执行该操作！" : "停止工作后方可排序！"));
     EXPECT_EQ(listed(), ascending);
     EXPECT_FALSE(form->model()->row(0).checked);
     view->headerClicked(1);
@@ -184,20 +181,18 @@ TEST_F(ListTest, ManyScatteredRemovalsKeepTheOtherRowsSelected)
 
 TEST_F(ListTest, TagCommandsTrashOnlyNamesEndingWithTheirTag)
 {
-    listFiles({"a.txt", "a.txt[20240101120000替换备份]", "b.txt[20240101120000替换备份]", "a[替换备份].txt",
-               "c.txt[20240101120000恢复备份]"});
+    listFiles(
+        {"a.txt", "a.txt[20240101120000替换备份]", "b.txt[20240101120000替换备份]", "a[替换备份].txt", "c.txt[20240101120000恢复备份]"});
     run("menu删除全部替换备份文件"); // unscripted: answered No
     EXPECT_EQ(listed().size(), 5);
     trash("menu删除全部替换备份文件");
-    EXPECT_EQ(lastMessage(),
-              QStringLiteral("所有文件名结尾为'替换备份]'的文件将会被删除到系统回收站！你确定要继续吗？"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("所有文件名结尾为'替换备份]'的文件将会被删除到系统回收站！你确定要继续吗？"));
     // The two adjacent backups both went; the tag inside a name does not count.
     EXPECT_EQ(listed(), QStringList({"a.txt", "a[替换备份].txt", "c.txt[20240101120000恢复备份]"}));
     EXPECT_EQ(TempTree::read(trashed(QStringLiteral("b.txt[20240101120000替换备份]"))),
               QByteArray("content of b.txt[20240101120000替换备份]"));
     trash("menu删除全部恢复备份文件");
-    EXPECT_EQ(lastMessage(),
-              QStringLiteral("所有文件名结尾为'恢复备份]'的文件将会被删除到系统回收站！你确定要继续吗？"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("所有文件名结尾为'恢复备份]'的文件将会被删除到系统回收站！你确定要继续吗？"));
     EXPECT_EQ(listed(), QStringList({"a.txt", "a[替换备份].txt"}));
     expectColumnsFit("trashing");
     run("menu移除全部"); // the list only
@@ -243,8 +238,7 @@ TEST_F(ListTest, TrashTakesExactNamesKeepsRefusedRowsAndDropsVanishedOnes)
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(PathFound(paths[i]), i >= 3 && i != 6) << i;
     EXPECT_EQ(count(), QStringLiteral("文件数：4")) << "the link stays listed";
-    EXPECT_EQ(form->model()->index(rowOf(paths[3]), ResultModel::NameColumn).data().toString(),
-              QStringLiteral("bad\uFFFD.txt"));
+    EXPECT_EQ(form->model()->index(rowOf(paths[3]), ResultModel::NameColumn).data().toString(), QStringLiteral("bad\uFFFD.txt"));
 }
 
 // The menu acts on the row under the mouse, and a sort carries the selection
@@ -317,8 +311,7 @@ TEST_F(ListTest, KeysRunTheirCommands)
 // the first selected one.
 TEST_F(ListTest, CopyAndOpenFolderTakeTheChosenRowAndComplainOnlyWhenTheyMust)
 {
-    listFiles(
-        {QStringLiteral("sub dir/报告 1.txt"), QStringLiteral("sub dir/") + DecodeFileName(QByteArray("bad\xff.txt"))});
+    listFiles({QStringLiteral("sub dir/报告 1.txt"), QStringLiteral("sub dir/") + DecodeFileName(QByteArray("bad\xff.txt"))});
     const QString folder = t.path(QStringLiteral("sub dir")), url = QUrl::fromLocalFile(folder).toString();
     run("menu打开文件所在目录");
     EXPECT_TRUE(Desktop::openedUrls().isEmpty()) << "nothing selected";
@@ -327,12 +320,10 @@ TEST_F(ListTest, CopyAndOpenFolderTakeTheChosenRowAndComplainOnlyWhenTheyMust)
     select(rowOf(paths[1])); // bytes that are not UTF-8 are shown readably
     run("menu复制文件路径");
     EXPECT_EQ(clipboard->text(), t.path(QStringLiteral("sub dir/bad\uFFFD.txt")));
-    selection->setCurrentIndex(form->model()->index(rowOf(paths[0]), 0),
-                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->setCurrentIndex(form->model()->index(rowOf(paths[0]), 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     run("menu复制文件路径");
     EXPECT_EQ(clipboard->text(), paths[0]);
-    selection->setCurrentIndex(form->model()->index(rowOf(paths[1]), 0),
-                               QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    selection->setCurrentIndex(form->model()->index(rowOf(paths[1]), 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     run("menu复制文件路径");
     EXPECT_EQ(clipboard->text(), paths[0]);
 
@@ -354,14 +345,12 @@ TEST_F(ListTest, CopyAndOpenFolderTakeTheChosenRowAndComplainOnlyWhenTheyMust)
 TEST_F(ListTest, VendorPagesComeFromOnePlaceAndCanBeOverridden)
 {
     Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"), QStringLiteral("http://127.0.0.1:9/"));
-    for (const char *a :
-         {"menu售后服务", "menu功能定制", "menu软件定制", "menu墨桐软件", "menu柏岚软件", "menu最新版本"})
+    for (const char *a : {"menu售后服务", "menu功能定制", "menu软件定制", "menu墨桐软件", "menu柏岚软件", "menu最新版本"})
         run(a);
     EXPECT_EQ(
         Desktop::openedUrls(),
-        QStringList({"http://127.0.0.1:9/afterservice.htm", "http://127.0.0.1:9/customfunction.htm",
-                     "http://127.0.0.1:9/customware.htm", "http://127.0.0.1:9/", "https://www.bailan-soft.example/",
-                     "http://127.0.0.1:9/" + AppInfo::executableName() + "/"}));
+        QStringList({"http://127.0.0.1:9/afterservice.htm", "http://127.0.0.1:9/customfunction.htm", "http://127.0.0.1:9/customware.htm",
+                     "http://127.0.0.1:9/", "https://www.bailan-soft.example/", "http://127.0.0.1:9/" + AppInfo::executableName() + "/"}));
 }
 
 TEST_F(ListTest, PickingAFolderFillsTheSearchFolderACancelLeavesAnEmptyFieldEmpty)
@@ -370,8 +359,7 @@ TEST_F(ListTest, PickingAFolderFillsTheSearchFolderACancelLeavesAnEmptyFieldEmpt
     form->Text1->setText(chosen);
     FileDialog::setNextDirectory(chosen);
     QTest::mouseClick(form->Command4, Qt::LeftButton);
-    EXPECT_EQ(FileDialog::directoryStartFolders().last(), t.root() + QLatin1Char('/'))
-        << "starts beside the search folder";
+    EXPECT_EQ(FileDialog::directoryStartFolders().last(), t.root() + QLatin1Char('/')) << "starts beside the search folder";
     EXPECT_EQ(form->Text1->text(), chosen + QLatin1Char('/'));
     // Rows, and what is copied from them, name folders without that "/".
     const QString top = t.file(QStringLiteral("chosen/f.txt")), deep = t.file(QStringLiteral("chosen/sub/f.txt"));
@@ -426,8 +414,7 @@ TEST(RowOrder, ColumnsSortAsTheirShownTextsCompare)
                                "1",
                                QString(QChar(0xffff)),
                                "A long beginning that many names share: 48 units"};
-    const QStringList odd =
-        plain + QStringList({"😀", QString::fromUcs4(U"\U00010400"), QString::fromUcs4(U"\U00010428")});
+    const QStringList odd = plain + QStringList({"😀", QString::fromUcs4(U"\U00010400"), QString::fromUcs4(U"\U00010428")});
     const auto compare = [](int c, const ResultRow &a, const ResultRow &b) {
         if (c != ResultRow::SizeColumn && c != ResultRow::TimeColumn)
             return a.text(c).compare(b.text(c), Qt::CaseInsensitive);
@@ -449,8 +436,7 @@ TEST(RowOrder, ColumnsSortAsTheirShownTextsCompare)
             r.folderText = &folders[rng.bounded(4)];
             r.setStatus(statuses[rng.bounded(4)]);
             // Up to 16 TB, and sizes of one text that differ in bytes.
-            r.size = rng.bounded(8) ? static_cast<qint64>(rng.generate64() >> (20 + rng.bounded(44)))
-                                    : (1 << 24) + rng.bounded(2);
+            r.size = rng.bounded(8) ? static_cast<qint64>(rng.generate64() >> (20 + rng.bounded(44))) : (1 << 24) + rng.bounded(2);
             r.mtime = -1000000000 + static_cast<qint64>(rng.bounded(300)) * 9999991;
             r.facts = rng.bounded(10) ? RowFacts::Known : rng.bounded(2) ? RowFacts::Missing : RowFacts::Unreadable;
         }

@@ -49,8 +49,7 @@ TEST(OpenFolder, AsksTheFileManagerOnTheSessionBusToShowTheFile)
     FakeFileManager fake;
     fake.moveToThread(&thread);
     QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("fake"));
-    ASSERT_TRUE(
-        bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &fake, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &fake, QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.FileManager1")));
     thread.start();
     EXPECT_TRUE(OpenFolderSelectItem(file));
@@ -62,8 +61,7 @@ TEST(OpenFolder, AsksTheFileManagerOnTheSessionBusToShowTheFile)
     QDBusConnection::disconnectFromBus(QStringLiteral("fake"));
     ASSERT_EQ(fake.calls.size(), 3);
     EXPECT_EQ(QUrl(fake.calls[0]).toLocalFile(), file);
-    EXPECT_EQ(fake.calls[1], QStringLiteral("file://")
-                                 + QString::fromLatin1(QFile::encodeName(t.root()).toPercentEncoding("/"))
+    EXPECT_EQ(fake.calls[1], QStringLiteral("file://") + QString::fromLatin1(QFile::encodeName(t.root()).toPercentEncoding("/"))
                                  + QStringLiteral("/%E6%96%87%E4%BB%B6%20%E5%A4%B9/bad%FF.txt"));
 }
 

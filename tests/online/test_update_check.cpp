@@ -25,8 +25,8 @@ TEST(VersionCompare, OnlyANewerThreePartVersionCounts)
         EXPECT_TRUE(IsNewerVersion(QString::fromLatin1(newer))) << newer;
     // Equal, older, malformed, numbers the parser takes that are no version,
     // and a newer one of 21 characters.
-    for (const char *other : {"1.6.620", "1.6.619", "1.5.9999", "1.7", "1.7.0.0", "1.x.0", "1.6.", "", "inf.0.0",
-                              "1.inf.0", "1.6.nan", "1e39.0.0", "1e38.0.0", "000000001.0000007.000"})
+    for (const char *other : {"1.6.620", "1.6.619", "1.5.9999", "1.7", "1.7.0.0", "1.x.0", "1.6.", "", "inf.0.0", "1.inf.0", "1.6.nan",
+                              "1e39.0.0", "1e38.0.0", "000000001.0000007.000"})
         EXPECT_FALSE(IsNewerVersion(QString::fromLatin1(other))) << other;
 }
 
@@ -48,8 +48,7 @@ protected:
     // Loads a fresh cover, whose timer starts the check, and waits for its end.
     void startCover(const QByteArray &published, int status = 200, const QString &site = QString())
     {
-        Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"),
-                        site.isEmpty() ? server.url(QString()) : site);
+        Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"), site.isEmpty() ? server.url(QString()) : site);
         server.body = published;
         server.status = status;
         delete cover;
@@ -57,10 +56,7 @@ protected:
         cover->loadCover();
         ASSERT_TRUE(QTest::qWaitFor([this] { return cover->updateCheck()->request()->DownOK(); }, 5000));
     }
-    QString product() const
-    {
-        return server.url(QStringLiteral("/") + AppInfo::executableName() + QStringLiteral("/"));
-    }
+    QString product() const { return server.url(QStringLiteral("/") + AppInfo::executableName() + QStringLiteral("/")); }
     TestHttpServer server;
     fCover *cover = nullptr;
 };
@@ -127,13 +123,11 @@ TEST_F(UpdateTest, AboutBoxShowsTheResultAndClosingChecksAgain)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
     for (QLabel *link : {box.Label10, box.Label4, box.Label2, box.Label7})
         QTest::mouseClick(link, Qt::LeftButton);
-    EXPECT_EQ(Desktop::openedUrls(),
-              QStringList({server.url(QStringLiteral("/") + AppInfo::executableName()), server.url(QStringLiteral("/")),
-                           QStringLiteral("http://second.example/")}));
+    EXPECT_EQ(Desktop::openedUrls(), QStringList({server.url(QStringLiteral("/") + AppInfo::executableName()),
+                                                  server.url(QStringLiteral("/")), QStringLiteral("http://second.example/")}));
     // The hover underline follows the pointer from label to label.
     const auto hover = [](QWidget *w) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
-                         {});
+        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton, {});
         QApplication::sendEvent(w, &move);
     };
     hover(box.Label4);

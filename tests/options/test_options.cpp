@@ -18,10 +18,7 @@ protected:
         run("menu设置");
         return ticked;
     }
-    static QString stored()
-    {
-        return Settings::read(Settings::OptionSection, Settings::NoBackupKey, QStringLiteral("absent"));
-    }
+    static QString stored() { return Settings::read(Settings::OptionSection, Settings::NoBackupKey, QStringLiteral("absent")); }
 };
 
 } // namespace

@@ -35,10 +35,9 @@ TEST(MostRecentBackup, NewestBackupOfTheWholeName)
 {
     TempTree t;
     for (const char *name :
-         {"a.txt", "B.txt", "a.txt[20230101000000替换备份]", "a.txt[20240101000000替换备份]",
-          "a.txt[20250101000000恢复备份]", "a.txt.old[20260101000000替换备份]", "A.TXT[20290101000000替换备份]",
-          "a.txt[20230101000000替换备份][20270101000000替换备份]", "report.doc[20230101000000替换备份]",
-          "report.docx[20240101000000替换备份]", "page.html[20240101000000替换备份]"})
+         {"a.txt", "B.txt", "a.txt[20230101000000替换备份]", "a.txt[20240101000000替换备份]", "a.txt[20250101000000恢复备份]",
+          "a.txt.old[20260101000000替换备份]", "A.TXT[20290101000000替换备份]", "a.txt[20230101000000替换备份][20270101000000替换备份]",
+          "report.doc[20230101000000替换备份]", "report.docx[20240101000000替换备份]", "page.html[20240101000000替换备份]"})
         t.file(QString::fromUtf8(name));
     const QList<std::pair<const char *, const char *>> cases = {
         {"a.txt", "a.txt[20240101000000替换备份]"},
@@ -61,13 +60,10 @@ TEST(MostRecentBackup, TheCacheFollowsRenames)
     t.file(QStringLiteral("a.txt[20230101000000替换备份]"));
     t.file(QStringLiteral("B.txt"));
     FolderNames names;
-    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt"), &names),
-              QStringLiteral("a.txt[20230101000000替换备份]"));
+    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt"), &names), QStringLiteral("a.txt[20230101000000替换备份]"));
     names.renamed(t.root(), QStringLiteral("a.txt[20230101000000替换备份]"), QStringLiteral("a.txt"));
     EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt"), &names), QString());
     names.renamed(t.root(), QStringLiteral("a.txt"), QStringLiteral("a.txt[20990101000000替换备份]"));
-    EXPECT_EQ(names.names(t.root()),
-              QStringList({QStringLiteral("a.txt[20990101000000替换备份]"), QStringLiteral("B.txt")}));
-    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt"), &names),
-              QStringLiteral("a.txt[20990101000000替换备份]"));
+    EXPECT_EQ(names.names(t.root()), QStringList({QStringLiteral("a.txt[20990101000000替换备份]"), QStringLiteral("B.txt")}));
+    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt"), &names), QStringLiteral("a.txt[20990101000000替换备份]"));
 }

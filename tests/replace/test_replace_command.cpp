@@ -184,8 +184,7 @@ TEST_F(ReplaceTest, OddNamesAreReplacedAndRestoredExactly)
         const QString file = DecodeFileName(name);
         master = t.file(QStringLiteral("master/") + file, "MASTER");
         const QString target = t.file(QStringLiteral("a/") + file, "ORIGINAL");
-        const QStringList alike = {t.file(DecodeFileName("a/bad\xc3.doc"), "c3"),
-                                   t.file(QStringLiteral("a/bad\uFFFD.doc"), "fffd"),
+        const QStringList alike = {t.file(DecodeFileName("a/bad\xc3.doc"), "c3"), t.file(QStringLiteral("a/bad\uFFFD.doc"), "fffd"),
                                    t.file(QStringLiteral("a/notes.txt"), "plain")};
         form->model()->clear();
         listAll();
@@ -264,9 +263,7 @@ TEST_F(ReplaceTest, EveryRestoredRowGetsItsOutcome)
     restore(false, &preselectedRename, true);
     EXPECT_TRUE(preselectedRename);
     EXPECT_EQ(appState().RestoreConflictChoice, QStringLiteral("取消"));
-    EXPECT_EQ(
-        lastMessage(),
-        QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？"));
+    EXPECT_EQ(lastMessage(), QStringLiteral("所有被勾选的替换后备份文件将会被恢复成原文件名，如果原文件已经存在则跳过，你确定要继续吗？"));
     restore(false, &preselectedRename, true);
     EXPECT_FALSE(preselectedRename);
 }
@@ -368,8 +365,7 @@ TEST_F(ReplaceTest, AFailedRowTellsWhyUntilItsStatusChanges)
         {SetAside, {Call::RenameNoReplace, EBUSY}, "文件正在使用"},
         {SetAside, {Call::Chmod, EPERM}, "权限不足"},
     };
-    const QString failed[] = {QStringLiteral("替换失败/"), QStringLiteral("恢复失败/"),
-                              QStringLiteral("已存在，跳过/")};
+    const QString failed[] = {QStringLiteral("替换失败/"), QStringLiteral("恢复失败/"), QStringLiteral("已存在，跳过/")};
     const QString done[] = {QStringLiteral("已经替换/"), QStringLiteral("已经恢复/"), QStringLiteral("已经恢复/")};
     const auto noFaults = qScopeGuard([] { FileOps::setFaults({}); });
     for (int n = 0; n < int(std::size(cases)); ++n) {
@@ -413,9 +409,7 @@ TEST_F(ReplaceTest, ARealReadOnlyFileSystemAndAPlaceWithoutTrashAreNamed)
     for (int i = 0; i < 3; ++i) {
         form->model()->setAllChecked(false);
         tick(files[i]);
-        i == 0   ? replace()
-        : i == 1 ? restore(true)
-                 : (MessageBox::setNextAnswer(MessageBox::Answer::Yes), run("menu删除勾选项"));
+        i == 0 ? replace() : i == 1 ? restore(true) : (MessageBox::setNextAnswer(MessageBox::Answer::Yes), run("menu删除勾选项"));
         EXPECT_EQ(status(files[i]) + QLatin1Char('/') + cause(rowOf(files[i])), outcomes[i]);
     }
     for (const QString &f : files)

@@ -41,8 +41,8 @@ QStringList filesIn(const QString &folder)
 {
     QStringList out;
     for (const QString &n : entries(folder))
-        out << QString(n).replace(QRegularExpression(QStringLiteral("\\[\\d{14}")), QStringLiteral("[*"))
-                   + QStringLiteral(": ") + QString::fromUtf8(TempTree::read(folder + QLatin1Char('/') + n));
+        out << QString(n).replace(QRegularExpression(QStringLiteral("\\[\\d{14}")), QStringLiteral("[*")) + QStringLiteral(": ")
+                   + QString::fromUtf8(TempTree::read(folder + QLatin1Char('/') + n));
     return out;
 }
 
@@ -74,8 +74,7 @@ struct FaultScope {
 
 // What the kernel says on FAT where a file system has no hard links, no
 // atomic exchange, no nameless files.
-const FileOps::Fault NoLinks{Call::Link, EPERM}, NoExchange{Call::RenameExchange, EINVAL},
-    NoTmpFile{Call::OpenTmpFile, EOPNOTSUPP};
+const FileOps::Fault NoLinks{Call::Link, EPERM}, NoExchange{Call::RenameExchange, EINVAL}, NoTmpFile{Call::OpenTmpFile, EOPNOTSUPP};
 
 // With hard links; without them (FAT, SMB, protected_hardlinks), with or
 // without an atomic exchange; with no nameless files either; with no rename
@@ -92,9 +91,7 @@ const struct Path {
     // Copy to backup name, back again, target aside, then the copy in.
     {"no exchange", {NoLinks, NoExchange}, {Call::RenameNoReplace, EIO, 3, 1}},
     {"no nameless files", {NoLinks, NoExchange, NoTmpFile}, {Call::RenameNoReplace, EIO, 3, 1}},
-    {"link, then unlink",
-     {{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, ENOSYS}},
-     {Call::Link, EIO, 4, 1}},
+    {"link, then unlink", {{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, ENOSYS}}, {Call::Link, EIO, 4, 1}},
     {"look, then rename", {NoLinks, NoExchange, {Call::RenameNoReplace, EOPNOTSUPP}}, {Call::Rename, EIO, 3, 1}},
 };
 
@@ -105,8 +102,7 @@ struct Scene {
     QString target = t.file(QStringLiteral("d/report.doc"), "old content");
     QString folder = t.path(QStringLiteral("d"));
     const QStringList untouched = {QStringLiteral("report.doc: old content")};
-    const QStringList replaced = {QStringLiteral("report.doc: NEW CONTENT"),
-                                  QStringLiteral("report.doc[*替换备份]: old content")};
+    const QStringList replaced = {QStringLiteral("report.doc: NEW CONTENT"), QStringLiteral("report.doc[*替换备份]: old content")};
 };
 
 // On every path the old file ends under its backup name, stamped with the
@@ -137,9 +133,7 @@ void everyPath(const std::span<const Path> paths, const QString &under = QString
             const FaultScope scope(fault ? path.faults + QList{fails ? path.lastStep : late} : path.faults);
             const MockClock clock(QDateTime(QDate(2021, 2, 3), QTime(4, 5, 6), Qt::LocalTime));
             FileError why;
-            EXPECT_EQ(
-                ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0, &why),
-                !fails);
+            EXPECT_EQ(ReplaceKnownFiles(s.target, FileOps::stateOf(s.target), s.master, FileOps::stateOf(s.master), 0, &why), !fails);
             EXPECT_EQ(why, FileError::ofErrno(fails ? EIO : 0)) << why.code;
             const QString backup = backupsIn(s.folder).value(0);
             EXPECT_EQ(filesIn(s.folder), fails ? s.untouched : s.replaced);
@@ -175,8 +169,7 @@ TEST(Replace, RefusedCallsLeadToTheWayRoundOrToTheirCause)
         {{NoLinks, {Call::RenameExchange, EOPNOTSUPP}}, 0},
         {{NoLinks, {Call::RenameExchange, EBUSY}}, EBUSY},
         {{NoLinks, NoExchange, {Call::RenameNoReplace, EINVAL}}, 0},
-        {{{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, EINVAL}, {Call::Unlink, EACCES, 0, 1}},
-         EACCES},
+        {{{Call::Link, EPERM, 0, 1}, NoExchange, {Call::RenameNoReplace, EINVAL}, {Call::Unlink, EACCES, 0, 1}}, EACCES},
         // Naming a nameless copy without the privilege: through /proc.
         {{NoEmptyPath}, 0},
         {{{Call::LinkEmptyPath, EEXIST, 0, 1}}, 0},
@@ -197,7 +190,10 @@ TEST(Replace, RefusedCallsLeadToTheWayRoundOrToTheirCause)
     }
 }
 
-TEST(Replace, EveryPathKeepsTheBackupAndUndoesAFailedMoveIn) { everyPath(Paths); }
+TEST(Replace, EveryPathKeepsTheBackupAndUndoesAFailedMoveIn)
+{
+    everyPath(Paths);
+}
 
 TEST(Replace, NeverReplacesAFileWithItself)
 {
@@ -205,8 +201,7 @@ TEST(Replace, NeverReplacesAFileWithItself)
     const QString link = s.t.path(QStringLiteral("m/link.doc"));
     ASSERT_EQ(::symlink(QFile::encodeName(s.master).constData(), QFile::encodeName(link).constData()), 0);
     EXPECT_FALSE(文件替换及备份(link, s.master, 0));
-    EXPECT_EQ(entries(s.t.path(QStringLiteral("m"))),
-              QStringList({QStringLiteral("link.doc"), QStringLiteral("report.doc")}));
+    EXPECT_EQ(entries(s.t.path(QStringLiteral("m"))), QStringList({QStringLiteral("link.doc"), QStringLiteral("report.doc")}));
     // Another spelling of the name is another file here, and is replaced;
     // the master is made writable first.
     const QString other = s.t.file(QStringLiteral("m/REPORT.DOC"), "upper");
@@ -251,8 +246,8 @@ TEST(Replace, OneBackupASecondAndTheLatestIsFound)
     EXPECT_EQ(TempTree::read(s.target), "NEW CONTENT");
     clock.advance(1);
     EXPECT_TRUE(文件替换及备份(s.target, second, 0));
-    EXPECT_EQ(backupsIn(s.folder), QStringList({QStringLiteral("report.doc[20240102030405替换备份]"),
-                                                QStringLiteral("report.doc[20240102030406替换备份]")}));
+    EXPECT_EQ(backupsIn(s.folder),
+              QStringList({QStringLiteral("report.doc[20240102030405替换备份]"), QStringLiteral("report.doc[20240102030406替换备份]")}));
     EXPECT_EQ(最近一次替换后文件名(s.folder, QStringLiteral("report.doc")), backupsIn(s.folder).value(1));
 }
 
@@ -360,8 +355,7 @@ TEST(Replace, RemovesOnlyStaleStagedCopies)
     for (const char *lookAlike : {".~sn0123ABCD.tmp", ".~sn0123abcd.tmp.doc", "~sn0123abcd.tmp"})
         s.t.file(QStringLiteral("d/") + QLatin1String(lookAlike));
     s.t.folder(QStringLiteral("d/.~sn00000000.tmp"));
-    ::symlink(QFile::encodeName(s.master).constData(),
-              QFile::encodeName(s.t.path(QStringLiteral("d/.~sn11111111.tmp"))).constData());
+    ::symlink(QFile::encodeName(s.master).constData(), QFile::encodeName(s.t.path(QStringLiteral("d/.~sn11111111.tmp"))).constData());
     search(s.folder);
     ASSERT_TRUE(文件替换及备份(s.target, s.master, 0));
     ASSERT_TRUE(文件替换及备份(unsearched, s.master, 0));
@@ -370,8 +364,8 @@ TEST(Replace, RemovesOnlyStaleStagedCopies)
     QStringList now = QDir(s.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     now.removeIf([](const QString &n) { return n.endsWith(ReplaceTag); });
     now.sort();
-    EXPECT_EQ(now, QStringList({".~sn00000000.tmp", ".~sn0123ABCD.tmp", ".~sn0123abcd.tmp.doc", ".~sn11111111.tmp",
-                                ".~sn89abcdef.tmp", "report.doc", "~sn0123abcd.tmp"}));
+    EXPECT_EQ(now, QStringList({".~sn00000000.tmp", ".~sn0123ABCD.tmp", ".~sn0123abcd.tmp.doc", ".~sn11111111.tmp", ".~sn89abcdef.tmp",
+                                "report.doc", "~sn0123abcd.tmp"}));
     EXPECT_EQ(TempTree::read(s.master), "NEW CONTENT");
 }
 
@@ -402,10 +396,9 @@ void killDuringBatches(int trials, const QString &under = QString(), bool gap = 
         const QString master = t->file(QStringLiteral("master/report.doc"), fresh);
         QStringList targets;
         for (int i = 0; i < files; ++i)
-            targets << t->file(QStringLiteral("d%1/report.doc")
-                                   .arg(i % 4, 0, 10)
-                                   .replace(QLatin1String("report"), QStringLiteral("r%1").arg(i)),
-                               oldContent(i));
+            targets << t->file(
+                QStringLiteral("d%1/report.doc").arg(i % 4, 0, 10).replace(QLatin1String("report"), QStringLiteral("r%1").arg(i)),
+                oldContent(i));
         QElapsedTimer clock;
         clock.start();
         // The child reports each finished file, so that a kill can be aimed
@@ -455,9 +448,7 @@ void killDuringBatches(int trials, const QString &under = QString(), bool gap = 
                 const QString p = folder + QLatin1Char('/') + n;
                 if (TempTree::read(p) != oldContent(i))
                     continue;
-                EXPECT_TRUE(
-                    p == target
-                    || (n.startsWith(QFileInfo(target).fileName() + QLatin1Char('[')) && n.endsWith(ReplaceTag)))
+                EXPECT_TRUE(p == target || (n.startsWith(QFileInfo(target).fileName() + QLatin1Char('[')) && n.endsWith(ReplaceTag)))
                     << n.toStdString();
                 struct stat st;
                 ::stat(QFile::encodeName(p).constData(), &st);
@@ -479,13 +470,16 @@ void killDuringBatches(int trials, const QString &under = QString(), bool gap = 
     }
     // The kills must really have landed inside the batch.
     EXPECT_GE(killedMidway, trials / 5);
-    std::printf("%d of %d kills landed midway; %d left a staged copy, each removed by the next run; %d an empty name\n",
-                killedMidway, trials - 1, leftStaged, inTheGap);
+    std::printf("%d of %d kills landed midway; %d left a staged copy, each removed by the next run; %d an empty name\n", killedMidway,
+                trials - 1, leftStaged, inTheGap);
 }
 
 } // namespace
 
-TEST(Replace, SurvivesAKillAtAnyMoment) { killDuringBatches(150); }
+TEST(Replace, SurvivesAKillAtAnyMoment)
+{
+    killDuringBatches(150);
+}
 
 // The paths of file systems without hard links or nameless files, on any
 // file system.

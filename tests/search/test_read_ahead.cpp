@@ -62,13 +62,11 @@ struct Reads {
     {
         if (auto r = replay.find(folder); r != replay.end()) {
             // The walk that decides for itself finds wide/'s subfolders slow.
-            std::this_thread::sleep_for(
-                folder.contains(QLatin1String("/wide/w")) && !folder.endsWith(QLatin1String("/in")) ? 1ms : 0ms);
+            std::this_thread::sleep_for(folder.contains(QLatin1String("/wide/w")) && !folder.endsWith(QLatin1String("/in")) ? 1ms : 0ms);
             listing = r->second.second;
             return r->second.first;
         }
-        const Read read =
-            folder.endsWith(QLatin1String("/locked")) ? Read::Unreadable : FolderWalk::readFolder(folder, listing);
+        const Read read = folder.endsWith(QLatin1String("/locked")) ? Read::Unreadable : FolderWalk::readFolder(folder, listing);
         listing.subfoldersEnumerable = listing.subfoldersEnumerable && !folder.endsWith(QLatin1String("/half"));
         std::lock_guard g(lock);
         if (seen.count(folder))
@@ -111,19 +109,17 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
         TempTree t;
         for (int i = 0; i < 60; ++i)
             t.file(QString::fromLatin1(i < 10 ? "wide/w%1/in/x.txt" : "one/f%1.txt").arg(i, 2, 10, QLatin1Char('0')));
-        for (const char *name : {"top.txt", ".~sn-root", "one/.~sn-one", "one/two/b.txt", "one/two/three/c.txt",
-                                 "locked/secret.txt", "half/h.txt", "half/sub/s.txt", "gone/deep/g.txt", "later/z.txt"})
+        for (const char *name : {"top.txt", ".~sn-root", "one/.~sn-one", "one/two/b.txt", "one/two/three/c.txt", "locked/secret.txt",
+                                 "half/h.txt", "half/sub/s.txt", "gone/deep/g.txt", "later/z.txt"})
             t.file(QString::fromLatin1(name));
         t.file(DecodeFileName(QByteArray("bad\xff/n\xfe.txt")), "y");
-        ASSERT_EQ(::symlink(QFile::encodeName(t.root()).constData(), QFile::encodeName(t.path("one/loop")).constData()),
-                  0);
+        ASSERT_EQ(::symlink(QFile::encodeName(t.root()).constData(), QFile::encodeName(t.path("one/loop")).constData()), 0);
         ASSERT_EQ(::symlink("../top.txt", QFile::encodeName(t.path("one/link.txt")).constData()), 0);
 
         Reads reads;
         FolderWalk::ReadAheadCounts counts;
         const auto run = [&](When when) {
-            Tuning tuning(
-                {.when = when, .threads = c.threads, .folders = c.folders, .bytes = c.bytes, .facts = c.facts});
+            Tuning tuning({.when = when, .threads = c.threads, .folders = c.folders, .bytes = c.bytes, .facts = c.facts});
             QStringList seen;
             std::function<void()> settled = [] {};
             FolderWalk::seam().read = [&](const QString &f, Listing &l) { return reads(f, l); };
@@ -142,8 +138,7 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
             };
             FakeHost host;
             host.subfolders = c.subfolders;
-            const QRegularExpression untick(QString::fromUtf8(c.untick)), tick(QString::fromUtf8(c.tick)),
-                stop(QString::fromUtf8(c.stop));
+            const QRegularExpression untick(QString::fromUtf8(c.untick)), tick(QString::fromUtf8(c.tick)), stop(QString::fromUtf8(c.stop));
             host.onTurn = [&, deadline = std::chrono::steady_clock::now() + 10s](FakeHost &h) {
                 if (std::chrono::steady_clock::now() > deadline)
                     throw std::runtime_error("the walk is stuck");
@@ -169,8 +164,7 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
         EXPECT_EQ(counts.restarts, 0) << "the walk always took the folder next in line";
         EXPECT_TRUE(TakeNotedFolder(t.root())) << "a worker noted the staged copy it listed";
         EXPECT_LE(reads.mostHeld, c.folders < 4 || c.bytes < 2 ? std::min(c.folders, c.threads) + 2 : 99);
-        EXPECT_LE(counts.waited, c.bytes < 2 ? 99 : 1)
-            << "only the first folder was not ready when the walk came to it";
+        EXPECT_LE(counts.waited, c.bytes < 2 ? 99 : 1) << "only the first folder was not ready when the walk came to it";
         EXPECT_EQ(reads.seen.size() == 1, !c.subfolders) << "nothing below a folder not searched is read ahead";
         reads.replay = reads.seen;
         EXPECT_EQ(run(When::Never), parallel);
@@ -222,8 +216,7 @@ TEST(ReadAhead, WaitingTakesTurnsAndAStopStillEndsTheWalk)
             }
         });
         EXPECT_EQ(turnsBlocked, 3);
-        EXPECT_EQ(s.SearchedFolders,
-                  QStringList({t.root(), t.path(QStringLiteral("a")), t.path(QStringLiteral("a/b"))}));
+        EXPECT_EQ(s.SearchedFolders, QStringList({t.root(), t.path(QStringLiteral("a")), t.path(QStringLiteral("a/b"))}));
         EXPECT_EQ(s.Finds.size(), finds);
     }
 }

@@ -9,9 +9,8 @@ using SearchCommandTest = FormTest;
 
 TEST_F(SearchCommandTest, NameFilterExactOrSimilarWithoutLetterCaseAndOneIconPerKind)
 {
-    for (const char *name :
-         {"report.txt", "REPORT.TXT", "report.txt[20240101120000替换备份]", "export.doc", "文档port.txt",
-          "\u212Aey.txt" /* KELVIN SIGN folds to "k" */, "key.txt", "文档.txt", "ABCDEFGHIJKLMNOPQRSTUVWXYZ.txt"})
+    for (const char *name : {"report.txt", "REPORT.TXT", "report.txt[20240101120000替换备份]", "export.doc", "文档port.txt",
+                             "\u212Aey.txt" /* KELVIN SIGN folds to "k" */, "key.txt", "文档.txt", "ABCDEFGHIJKLMNOPQRSTUVWXYZ.txt"})
         t.file(QString::fromUtf8(name));
     const struct {
         const char *name;
@@ -63,8 +62,7 @@ TEST_F(SearchCommandTest, RefusalsThenCompletionReportsFoldersAndTimeAndASecondS
     search(t.root(), QStringLiteral("nomatch.txt"), 0, false);
     ASSERT_EQ(MessageBox::history().size(), 1);
     EXPECT_EQ(MessageBox::history()[0].icon, MessageBox::Icon::Information);
-    EXPECT_EQ(MessageBox::history()[0].caption, QStringLiteral("墨桐同名文件批量替换"))
-        << "boxes bear the program's title";
+    EXPECT_EQ(MessageBox::history()[0].caption, QStringLiteral("墨桐同名文件批量替换")) << "boxes bear the program's title";
     EXPECT_EQ(MessageBox::history()[0].text, QStringLiteral("搜索完成！\r\n搜索目录：1个，耗时：0秒"));
     EXPECT_EQ(form->Panel[1]->text(), QStringLiteral("搜索完成。耗时：0秒"));
 
@@ -114,8 +112,7 @@ TEST_F(SearchCommandTest, TheNameBoxIsReadAfterTheWalkWhichAStopOrAClosePutsAnEn
     QApplication::setPalette(theme);
     EXPECT_LT(text.lightness(), 80) << qPrintable(text.name());
     EXPECT_EQ(read.size(), 2) << "no folder is read after the stop";
-    EXPECT_EQ(listed(), QStringList(2, QStringLiteral("b.txt")))
-        << "what was found until then, by the name as it is now";
+    EXPECT_EQ(listed(), QStringList(2, QStringLiteral("b.txt"))) << "what was found until then, by the name as it is now";
     EXPECT_EQ(MessageBox::history().size(), 1) << "a stop click brings no box of its own";
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("搜索完成！")));
     EXPECT_EQ(form->Command1->text(), QStringLiteral("搜索文件"));

@@ -46,19 +46,19 @@ protected:
 
 TEST_F(WalkTest, CollectsTheExtensionInAnyCaseAndEveryBackupButNoOfficeLockFiles)
 {
-    for (const char *name : {"a.txt", "B.Txt", ".TXT", "report.doc", "report", "x.txt[20240101120000替换备份]",
-                             "~$report.txt", "y.doc[20240101120000恢复备份]", "~notes.txt", "sub/deep.txt", "ab.ÄB",
-                             "lower.abcdefghijklmnopqrstuvwxyz", "UPPER.ABCDEFGHIJKLMNOPQRSTUVWXYZ"})
+    for (const char *name : {"a.txt", "B.Txt", ".TXT", "report.doc", "report", "x.txt[20240101120000替换备份]", "~$report.txt",
+                             "y.doc[20240101120000恢复备份]", "~notes.txt", "sub/deep.txt", "ab.ÄB", "lower.abcdefghijklmnopqrstuvwxyz",
+                             "UPPER.ABCDEFGHIJKLMNOPQRSTUVWXYZ"})
         t.file(QString::fromUtf8(name));
     t.folder(QStringLiteral("folder.txt"));
     walk(t.root(), QStringLiteral("report.TXT"));
-    EXPECT_EQ(names(), QStringList({".TXT", "B.Txt", "a.txt", "x.txt[20240101120000替换备份]",
-                                    "y.doc[20240101120000恢复备份]", "~notes.txt"}));
+    EXPECT_EQ(names(),
+              QStringList({".TXT", "B.Txt", "a.txt", "x.txt[20240101120000替换备份]", "y.doc[20240101120000恢复备份]", "~notes.txt"}));
     EXPECT_TRUE(s.SearchedFolders.isEmpty()) << "no subfolder is entered while they are not searched";
     // Every letter folds, whichever side is in capitals; beyond ASCII too.
     walk(t.root(), QStringLiteral("q.AbCdEfGhIjKlMnOpQrStUvWxYz"));
-    EXPECT_EQ(names(), QStringList({"UPPER.ABCDEFGHIJKLMNOPQRSTUVWXYZ", "lower.abcdefghijklmnopqrstuvwxyz",
-                                    "x.txt[20240101120000替换备份]", "y.doc[20240101120000恢复备份]"}));
+    EXPECT_EQ(names(), QStringList({"UPPER.ABCDEFGHIJKLMNOPQRSTUVWXYZ", "lower.abcdefghijklmnopqrstuvwxyz", "x.txt[20240101120000替换备份]",
+                                    "y.doc[20240101120000恢复备份]"}));
     walk(t.root(), QStringLiteral("q.äb"));
     EXPECT_EQ(names(), QStringList({"ab.ÄB", "x.txt[20240101120000替换备份]", "y.doc[20240101120000恢复备份]"}));
 }
@@ -101,13 +101,10 @@ TEST_F(WalkTest, ResolvesDotDotDescendsOnlyWhenAskedReadingTheSwitchAfreshAndNev
     host.subfolders = true;
     walk(t.root());
     EXPECT_EQ(names(), QStringList({"a.txt", "b.txt", "c.txt", "filelink.txt", "top.txt"}));
-    EXPECT_EQ(s.SearchedFolders,
-              QStringList({t.root(), t.path(QStringLiteral("one")), t.path(QStringLiteral("one/two")),
-                           t.path(QStringLiteral("one/two/three"))}));
+    EXPECT_EQ(s.SearchedFolders, QStringList({t.root(), t.path(QStringLiteral("one")), t.path(QStringLiteral("one/two")),
+                                              t.path(QStringLiteral("one/two/three"))}));
     // Unticked as soon as the walk turns to a subfolder: that one is searched, none below it.
-    host.onTurn = [](FakeHost &h) {
-        h.subfolders = h.subfolders && !h.statuses.last().startsWith(QStringLiteral("搜索目录："));
-    };
+    host.onTurn = [](FakeHost &h) { h.subfolders = h.subfolders && !h.statuses.last().startsWith(QStringLiteral("搜索目录：")); };
     walk(t.path(QStringLiteral("one")));
     EXPECT_EQ(names(), QStringList({"a.txt", "b.txt"}));
     host.subfolders = true;

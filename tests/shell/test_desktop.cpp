@@ -11,9 +11,8 @@ TEST(BrowseForFolder, OpensAtTheParentOrTheRootAndReturnsThePickOrTheStartWithAF
     const QString chosen = t.folder(QStringLiteral("chosen"));
     EXPECT_EQ(BrowseStartFolder(start), t.path(QStringLiteral("start/")));
     EXPECT_EQ(BrowseStartFolder(start + QLatin1Char('/')), t.path(QStringLiteral("start/")));
-    for (const QString &root :
-         {QStringLiteral("/"), QString(), QStringLiteral("   "), t.path(QStringLiteral("missing/deeper")),
-          QStringLiteral("relative-name-without-separator")})
+    for (const QString &root : {QStringLiteral("/"), QString(), QStringLiteral("   "), t.path(QStringLiteral("missing/deeper")),
+                                QStringLiteral("relative-name-without-separator")})
         EXPECT_EQ(BrowseStartFolder(root), QStringLiteral("/")) << root.toStdString();
 
     FileDialog::clearHistory();

@@ -14,23 +14,20 @@ TEST(FileExists, TakesTypedPathsAndFileUrlsInAnyCaseButNeverAFolder)
 {
     TempTree t;
     const QString f = t.file(QStringLiteral("a b/报告 😀.txt"));
-    for (const QString &typed : {f, QStringLiteral("  ") + f + QStringLiteral("  "), QStringLiteral("file://") + f,
-                                 QStringLiteral("FILE://") + f, QStringLiteral("File://") + f,
-                                 QUrl::fromLocalFile(f).toString(QUrl::FullyEncoded)})
+    for (const QString &typed :
+         {f, QStringLiteral("  ") + f + QStringLiteral("  "), QStringLiteral("file://") + f, QStringLiteral("FILE://") + f,
+          QStringLiteral("File://") + f, QUrl::fromLocalFile(f).toString(QUrl::FullyEncoded)})
         EXPECT_EQ(ExistingFilePath(typed), f) << typed.toStdString();
     // A "%" that is part of the name: the URL as dropped names that file.
     const QString percent = t.file(QStringLiteral("100%41.txt"));
     EXPECT_EQ(ExistingFilePath(QStringLiteral("file://") + percent), percent);
     EXPECT_EQ(ExistingFilePath(QUrl::fromLocalFile(percent).toString(QUrl::FullyEncoded)), percent);
 
-    ASSERT_EQ(
-        ::symlink(QFile::encodeName(f).constData(), QFile::encodeName(t.path(QStringLiteral("link.txt"))).constData()),
-        0);
+    ASSERT_EQ(::symlink(QFile::encodeName(f).constData(), QFile::encodeName(t.path(QStringLiteral("link.txt"))).constData()), 0);
     ASSERT_EQ(::symlink("nowhere", QFile::encodeName(t.path(QStringLiteral("dangling.txt"))).constData()), 0);
     EXPECT_TRUE(FileExists(t.path(QStringLiteral("link.txt"))));
-    for (const QString &no :
-         {t.root(), QStringLiteral("file://") + t.root(), QString(), QStringLiteral("   "), QStringLiteral("file:///"),
-          t.path(QStringLiteral("missing.txt")), t.path(QStringLiteral("dangling.txt"))})
+    for (const QString &no : {t.root(), QStringLiteral("file://") + t.root(), QString(), QStringLiteral("   "), QStringLiteral("file:///"),
+                              t.path(QStringLiteral("missing.txt")), t.path(QStringLiteral("dangling.txt"))})
         EXPECT_FALSE(FileExists(no)) << no.toStdString();
     // A folder's file names, as backups are looked for: links to files count, folders and dangling links do not.
     QStringList names = FileNamesIn(t.root());
@@ -73,9 +70,8 @@ TEST(ExactPaths, FilesFoldersAndEntriesKeepTheirBlanksWhileTypedTextMayLoseThem)
     EXPECT_EQ(ExistingFilePath(QStringLiteral("file://") + t.root() + QStringLiteral("/bad%FF.txt")), bad);
 
     // Folders keep their blanks too; the floppy drive is never touched.
-    for (const QString &yes :
-         {t.folder(QStringLiteral("sub")), t.folder(QStringLiteral(" spaced ")), QStringLiteral("A:\\"),
-          QStringLiteral("a:\\"), DecodeFileName(QFile::encodeName(t.root()))})
+    for (const QString &yes : {t.folder(QStringLiteral("sub")), t.folder(QStringLiteral(" spaced ")), QStringLiteral("A:\\"),
+                               QStringLiteral("a:\\"), DecodeFileName(QFile::encodeName(t.root()))})
         EXPECT_TRUE(FolderExists(yes)) << yes.toStdString();
     for (const QString &no : {t.path(QStringLiteral("sub ")), plain, QString(), QStringLiteral("  ")})
         EXPECT_FALSE(FolderExists(no)) << no.toStdString();
@@ -84,13 +80,16 @@ TEST(ExactPaths, FilesFoldersAndEntriesKeepTheirBlanksWhileTypedTextMayLoseThem)
     EXPECT_FALSE(PathFound(t.path(QStringLiteral("nothing"))) || PathFound(QString()));
 }
 
-static QString trashDir() { return QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Trash"); }
+static QString trashDir()
+{
+    return QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Trash");
+}
 
 TEST(DeleteToRecycleBin, MovesExactlyTheNamedFileToTheTrashWithRestorableInfo)
 {
     TempTree t;
-    for (const QString &name : {QStringLiteral("100%41.txt"), QStringLiteral("with space.doc"),
-                                QStringLiteral("报告[20240101120000替换备份]")}) {
+    for (const QString &name :
+         {QStringLiteral("100%41.txt"), QStringLiteral("with space.doc"), QStringLiteral("报告[20240101120000替换备份]")}) {
         const QString f = t.file(name, "content of " + name.toUtf8());
         ASSERT_TRUE(DeleteToRecycleBin(f)) << name.toStdString();
         EXPECT_FALSE(QFile::exists(f));
@@ -167,6 +166,5 @@ TEST(CauseText, GioCodesSayWhatTheirErrnosSay)
     };
     for (const auto &[code, text] : cases)
         EXPECT_EQ(CauseText(FileError::ofGio(code)), QString::fromUtf8(text)) << code;
-    EXPECT_EQ(CauseText(FileError::ofErrno(EOPNOTSUPP)), QStringLiteral("系统错误（错误号 95）"))
-        << "no trash is GIO's word only";
+    EXPECT_EQ(CauseText(FileError::ofErrno(EOPNOTSUPP)), QStringLiteral("系统错误（错误号 95）")) << "no trash is GIO's word only";
 }

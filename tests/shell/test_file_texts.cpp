@@ -44,6 +44,5 @@ TEST(TimeText, LocalTimeToTheSecondAndTheFourteenDigitStamp)
         EXPECT_EQ(TimeText(c.utc), QString::fromUtf8(c.text)) << c.utc;
         EXPECT_EQ(TimeText(QDateTime::fromSecsSinceEpoch(c.utc, QTimeZone::utc())), QString::fromUtf8(c.text)) << c.utc;
     }
-    EXPECT_EQ(BackupStamp(QDateTime::fromSecsSinceEpoch(1729992600, QTimeZone::utc())),
-              QStringLiteral("20241027023000"));
+    EXPECT_EQ(BackupStamp(QDateTime::fromSecsSinceEpoch(1729992600, QTimeZone::utc())), QStringLiteral("20241027023000"));
 }

@@ -33,12 +33,11 @@ class ChangeWatch {
 public:
     explicit ChangeWatch(const ResultModel *model) : m(model), before(cells())
     {
-        QObject::connect(m, &QAbstractItemModel::dataChanged, &context,
-                         [this](const QModelIndex &from, const QModelIndex &to) {
-                             for (int r = from.row(); r <= to.row(); ++r)
-                                 for (int c = from.column(); c <= to.column(); ++c)
-                                     told.insert({m->row(r).id, c});
-                         });
+        QObject::connect(m, &QAbstractItemModel::dataChanged, &context, [this](const QModelIndex &from, const QModelIndex &to) {
+            for (int r = from.row(); r <= to.row(); ++r)
+                for (int c = from.column(); c <= to.column(); ++c)
+                    told.insert({m->row(r).id, c});
+        });
     }
     void expectAllTold(const char *after) const
     {
@@ -81,8 +80,7 @@ class FormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QDir(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/墨桐同名文件批量替换"))
-            .removeRecursively();
+        QDir(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/墨桐同名文件批量替换")).removeRecursively();
         appState() = AppState();
         MessageBox::clearHistory();
         FileDialog::clearHistory();
@@ -129,14 +127,10 @@ protected:
     }
     void select(int row)
     {
-        form->ListView1->selectionModel()->select(form->model()->index(row, 0),
-                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        form->ListView1->selectionModel()->select(form->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     void run(const char *action) { form->action(QString::fromUtf8(action))->trigger(); }
-    QString lastMessage() const
-    {
-        return MessageBox::history().isEmpty() ? QString() : MessageBox::history().last().text;
-    }
+    QString lastMessage() const { return MessageBox::history().isEmpty() ? QString() : MessageBox::history().last().text; }
     // After a close during a long operation: the window goes once the
     // operation has returned, nothing stays busy, and the settings were saved.
     void expectClosedAndSaved(const QString &searchFolder)

@@ -51,8 +51,7 @@ void TestHttpServer::serve(QTcpSocket *s)
         m_streams.emplace_back(std::thread([this, fd] {
                                    const QByteArray chunk(64 * 1024, 'x');
                                    while (!m_stop) {
-                                       const ssize_t n =
-                                           ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL);
+                                       const ssize_t n = ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL);
                                        if (n < 0)
                                            break;
                                        bytesSent += n;

@@ -13,9 +13,7 @@
 #include <utime.h>
 
 TempTree::TempTree() = default;
-TempTree::TempTree(const QString &under)
-    : m_dir((under.isEmpty() ? QDir::tempPath() : under) + QStringLiteral("/treeXXXXXX"))
-{ }
+TempTree::TempTree(const QString &under) : m_dir((under.isEmpty() ? QDir::tempPath() : under) + QStringLiteral("/treeXXXXXX")) { }
 
 // Qt cannot remove names that are not UTF-8: the tree goes by its bytes.
 TempTree::~TempTree()
@@ -72,9 +70,8 @@ QByteArray TempTree::read(const QString &p)
 QString FixtureMount(const char *variable)
 {
     const QByteArray dir = qgetenv(variable), mnt = dir + "/mnt";
-    const std::string why = dir.isEmpty()
-                                ? std::string(variable) + " is unset: only its CTest entry's fixture mounts this"
-                                : TempTree::read(QFile::decodeName(dir + "/why")).trimmed().toStdString();
+    const std::string why = dir.isEmpty() ? std::string(variable) + " is unset: only its CTest entry's fixture mounts this"
+                                          : TempTree::read(QFile::decodeName(dir + "/why")).trimmed().toStdString();
     if (!why.empty())
         return [&] { GTEST_SKIP() << why; }(), QString();
     // Not the folder beneath, where every test would pass on another file system.

@@ -20,8 +20,7 @@ int main(int argc, char **argv)
     tzset();
     const time_t january = 1704067200, july = 1719792000; // 2024-01-01 and 2024-07-01, 00:00 UTC
     struct tm winter, summer;
-    const bool zone = localtime_r(&january, &winter) && localtime_r(&july, &summer) && winter.tm_gmtoff == 3600
-                      && summer.tm_gmtoff == 7200;
+    const bool zone = localtime_r(&january, &winter) && localtime_r(&july, &summer) && winter.tm_gmtoff == 3600 && summer.tm_gmtoff == 7200;
     // The unprivileged entries meet real permission refusals only if they are.
     const bool privileged = std::getenv("SAMENAME_UNPRIVILEGED") && ::geteuid() == 0;
     if (!zone || privileged)

@@ -5,11 +5,20 @@
 
 namespace AppInfo {
 
-QString title() { return QStringLiteral("墨桐同名文件批量替换"); }
+QString title()
+{
+    return QStringLiteral("墨桐同名文件批量替换");
+}
 
-QString versionText() { return QStringLiteral("%1.%2.%3").arg(Major).arg(Minor).arg(Revision); }
+QString versionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(Major).arg(Minor).arg(Revision);
+}
 
-QString windowCaption() { return title() + QStringLiteral(" V") + versionText() + QStringLiteral(" - 墨桐软件"); }
+QString windowCaption()
+{
+    return title() + QStringLiteral(" V") + versionText() + QStringLiteral(" - 墨桐软件");
+}
 
 QString executableName()
 {

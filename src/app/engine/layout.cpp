@@ -15,8 +15,7 @@ Result apply(const Input &in)
         list = QRect(px(50), in.list.top(), width, height);
         r.list = list;
     }
-    r.progress =
-        QPoint((list.width() - in.progress.width()) / 2, list.top() + (list.height() - in.progress.height()) / 2);
+    r.progress = QPoint((list.width() - in.progress.width()) / 2, list.top() + (list.height() - in.progress.height()) / 2);
     return r;
 }
 

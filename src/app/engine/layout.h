@@ -8,7 +8,10 @@
 namespace Layout {
 
 // Designed lengths are in twips; 15 twips make one pixel at 96 dpi.
-constexpr int px(int twips) { return (twips + 7) / 15; }
+constexpr int px(int twips)
+{
+    return (twips + 7) / 15;
+}
 
 struct Input {
     QSize outer; // the window's outer size: frame, title and menu bar included

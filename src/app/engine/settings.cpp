@@ -14,8 +14,7 @@ std::unique_ptr<QSettings> store()
 {
 #ifdef Q_OS_WIN
     // The registry branch where earlier releases kept their values.
-    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\")
-                                           + AppInfo::title(),
+    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + AppInfo::title(),
                                        QSettings::NativeFormat);
 #else
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, AppInfo::title(), AppInfo::title());

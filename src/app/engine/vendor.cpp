@@ -15,13 +15,25 @@ QString configured(const QString &key, const QString &fallback)
 }
 } // namespace
 
-QString site() { return configured(QStringLiteral("VendorSite"), QStringLiteral("https://www.motong-soft.example")); }
+QString site()
+{
+    return configured(QStringLiteral("VendorSite"), QStringLiteral("https://www.motong-soft.example"));
+}
 QString secondSite()
 {
     return configured(QStringLiteral("VendorSite2"), QStringLiteral("https://www.bailan-soft.example"));
 }
-QString email() { return configured(QStringLiteral("VendorEmail"), QStringLiteral("support@motong-soft.example")); }
-QString productPage() { return site() + QLatin1Char('/') + AppInfo::executableName() + QLatin1Char('/'); }
-QString versionFile() { return site() + QLatin1Char('/') + AppInfo::executableName() + QStringLiteral("/newver.txt"); }
+QString email()
+{
+    return configured(QStringLiteral("VendorEmail"), QStringLiteral("support@motong-soft.example"));
+}
+QString productPage()
+{
+    return site() + QLatin1Char('/') + AppInfo::executableName() + QLatin1Char('/');
+}
+QString versionFile()
+{
+    return site() + QLatin1Char('/') + AppInfo::executableName() + QStringLiteral("/newver.txt");
+}
 
 } // namespace Vendor

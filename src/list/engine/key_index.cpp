@@ -65,7 +65,10 @@ constexpr quint64 RemovedSlot = ~0ULL - 1;
 
 } // namespace
 
-size_t KeyIndex::hashOf(const ResultRow &row) { return hashParts(PathParts(row.folder(), row.fileName)); }
+size_t KeyIndex::hashOf(const ResultRow &row)
+{
+    return hashParts(PathParts(row.folder(), row.fileName));
+}
 
 void KeyIndex::clear()
 {

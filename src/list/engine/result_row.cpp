@@ -45,7 +45,10 @@ const QString &StatusText::text(quint32 code)
     return code < t.texts.size() ? t.texts[code] : t.texts[0];
 }
 
-int StatusText::count() { return static_cast<int>(statusTable().texts.size()); }
+int StatusText::count()
+{
+    return static_cast<int>(statusTable().texts.size());
+}
 
 const QString &MissingSizeText()
 {
@@ -65,9 +68,18 @@ const QString &NoTimeText()
     return t;
 }
 
-const QString &ResultRow::folder() const { return folderText ? *folderText : emptyFolder(); }
-const QString &ResultRow::status() const { return StatusText::text(statusCode); }
-void ResultRow::setStatus(const QString &text) { statusCode = StatusText::codeOf(text); }
+const QString &ResultRow::folder() const
+{
+    return folderText ? *folderText : emptyFolder();
+}
+const QString &ResultRow::status() const
+{
+    return StatusText::text(statusCode);
+}
+void ResultRow::setStatus(const QString &text)
+{
+    statusCode = StatusText::codeOf(text);
+}
 
 QString ResultRow::sizeKB() const
 {
@@ -86,7 +98,10 @@ QString ResultRow::modified() const
     return TimeText(static_cast<std::time_t>(mtime));
 }
 
-QString ResultRow::key() const { return JoinPath(folder(), fileName); }
+QString ResultRow::key() const
+{
+    return JoinPath(folder(), fileName);
+}
 
 QString ResultRow::text(int column) const
 {

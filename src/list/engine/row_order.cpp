@@ -25,7 +25,10 @@ bool less(const Item &a, const Item &b)
     return a.key2 != b.key2 ? a.key2 < b.key2 : a.aux < b.aux;
 }
 
-bool sameKey(const Item &a, const Item &b) { return a.key == b.key && a.key2 == b.key2 && a.aux == b.aux; }
+bool sameKey(const Item &a, const Item &b)
+{
+    return a.key == b.key && a.key2 == b.key2 && a.aux == b.aux;
+}
 
 // Stable least-significant-byte radix sort by key, key2, then aux; bytes in
 // which every item agrees cost no pass.
@@ -189,8 +192,7 @@ void sortNames(std::span<const ResultRow> rows, std::vector<Item> &items, bool d
                     continue;
                 const char16_t c = s.at(at + u).unicode();
                 const char16_t f = fold[c];
-                if ((f == 0 && c != 0)
-                    || (QChar::isLowSurrogate(c) && at + u > 0 && s.at(at + u - 1).isHighSurrogate()))
+                if ((f == 0 && c != 0) || (QChar::isLowSurrogate(c) && at + u > 0 && s.at(at + u - 1).isHighSurrogate()))
                     exact = false;
                 k |= f;
             }
@@ -252,9 +254,7 @@ std::vector<int> SortedOrder(std::span<const ResultRow> rows, int column, bool d
             // all, the gone ones first.
             for (size_t i = 0; i < n; ++i) {
                 const ResultRow &r = rows[i];
-                items[i].key = r.facts == RowFacts::Missing      ? 0
-                               : r.facts == RowFacts::Unreadable ? 1
-                                                                 : SizeThousandths(r.size) + 2;
+                items[i].key = r.facts == RowFacts::Missing ? 0 : r.facts == RowFacts::Unreadable ? 1 : SizeThousandths(r.size) + 2;
             }
             break;
         case ResultRow::TimeColumn:

@@ -51,11 +51,8 @@ const std::array<QString, 601> &statusTable()
             {413, QStringLiteral("请求的资源大于服务器允许的大小")},
             {414, QStringLiteral("请求的资源URL长于服务器允许的长度")},
             {415, QStringLiteral("请求资源不支持请求项目格式")},
-            {416,
-             QStringLiteral(
-                 "请求中包含Range请求头字段，在当前请求资源范围内没有range指示值，请求也不包含If-Range请求头字段")},
-            {417, QStringLiteral(
-                      "服务器不满足请求Expect头字段指定的期望值，如果是代理服务器，可能是下一级服务器不能满足请求")},
+            {416, QStringLiteral("请求中包含Range请求头字段，在当前请求资源范围内没有range指示值，请求也不包含If-Range请求头字段")},
+            {417, QStringLiteral("服务器不满足请求Expect头字段指定的期望值，如果是代理服务器，可能是下一级服务器不能满足请求")},
             {500, QStringLiteral("服务器产生内部错误")},
             {501, QStringLiteral("服务器不支持请求的函数")},
             {502, QStringLiteral("服务器暂时不可用，有时是为了防止发生系统过载")},
@@ -89,8 +86,8 @@ qint32 codeWithoutStatus(QNetworkReply::NetworkError e)
 bool fromStatus(QNetworkReply::NetworkError e)
 {
     return e == QNetworkReply::ProxyAuthenticationRequiredError
-           || (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownServerError
-               && e != QNetworkReply::ProtocolUnknownError && e != QNetworkReply::ProtocolFailure);
+           || (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownServerError && e != QNetworkReply::ProtocolUnknownError
+               && e != QNetworkReply::ProtocolFailure);
 }
 
 } // namespace
@@ -103,10 +100,7 @@ QString uXMLHTTP::statusTextFor(int code)
 }
 
 uXMLHTTP::uXMLHTTP(QObject *parent)
-    : QObject(parent),
-      m_network(new QNetworkAccessManager(this)),
-      tmrReader(new QTimer(this)),
-      m_deadline(new QTimer(this))
+    : QObject(parent), m_network(new QNetworkAccessManager(this)), tmrReader(new QTimer(this)), m_deadline(new QTimer(this))
 {
     setObjectName(QStringLiteral("uXMLHTTP"));
     tmrReader->setObjectName(QStringLiteral("tmrReader"));
@@ -210,8 +204,7 @@ void uXMLHTTP::finished()
     const int status = code.toInt();
     const bool hasBody = m_method != QLatin1String("HEAD") && status >= 200 && status != 204 && status != 304;
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    if (hasBody && length.isValid() && m_body.size() < length.toLongLong()
-        && reply->rawHeader("Content-Encoding").isEmpty()) {
+    if (hasBody && length.isValid() && m_body.size() < length.toLongLong() && reply->rawHeader("Content-Encoding").isEmpty()) {
         endWithoutStatus(Incomplete);
         return;
     }

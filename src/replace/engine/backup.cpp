@@ -22,7 +22,10 @@ bool isNumeric(const QString &text)
     return ok;
 }
 
-bool lessIgnoringCase(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; }
+bool lessIgnoringCase(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
 
 QString folderOf(const QString &path)
 {
@@ -30,7 +33,10 @@ QString folderOf(const QString &path)
     return i <= 0 ? QString(QDir::separator()) : path.left(i);
 }
 
-QString nameOf(const QString &path) { return path.mid(path.lastIndexOf(QDir::separator()) + 1); }
+QString nameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QDir::separator()) + 1);
+}
 
 // Without hard links. The copy takes the backup name, then trades places
 // with the target in one step; the old file thus always has the target's
@@ -131,8 +137,7 @@ QString 最近一次替换后文件名(const QString &folder, const QString &nam
             || !SameFileName(QStringView(s).left(name.size()), name))
             continue;
         // The stamp is most significant first; the name's letter case has no say.
-        if (newest.isEmpty()
-            || QStringView(s).right(BackupSuffixLength).compare(QStringView(newest).right(BackupSuffixLength)) > 0)
+        if (newest.isEmpty() || QStringView(s).right(BackupSuffixLength).compare(QStringView(newest).right(BackupSuffixLength)) > 0)
             newest = s;
     }
     return newest;

@@ -74,7 +74,10 @@ void setFaults(const QList<Fault> &faults)
 #endif
 }
 
-bool isStagedName(const QString &fileName) { return stagedName(fileName.toLatin1().constData()); }
+bool isStagedName(const QString &fileName)
+{
+    return stagedName(fileName.toLatin1().constData());
+}
 
 StagedCopy &StagedCopy::operator=(StagedCopy &&other) noexcept
 {
@@ -123,7 +126,10 @@ bool FileState::sameFileAs(const FileState &other) const
     return exists && other.exists && path.compare(other.path, Qt::CaseInsensitive) == 0;
 }
 
-bool sameFile(const QString &a, const QString &b) { return stateOf(a).sameFileAs(stateOf(b)); }
+bool sameFile(const QString &a, const QString &b)
+{
+    return stateOf(a).sameFileAs(stateOf(b));
+}
 
 bool makeOwnerWritable(const QString &path, int *error)
 {
@@ -166,12 +172,18 @@ bool linkNoReplace(const QString &, const QString &, bool *unsupported, int *err
     return false;
 }
 
-bool remove(const QString &path) { return QFile::remove(path); }
+bool remove(const QString &path)
+{
+    return QFile::remove(path);
+}
 
 #else
 
 namespace {
-QByteArray local(const QString &path) { return EncodeFileName(path); }
+QByteArray local(const QString &path)
+{
+    return EncodeFileName(path);
+}
 
 // Whether the test table fails this call now; errno tells how.
 bool injected(Call call)
@@ -191,26 +203,47 @@ bool injected(Call call)
     return fail;
 }
 
-int sysLink(const char *from, const char *to) { return injected(Call::Link) ? -1 : ::link(from, to); }
+int sysLink(const char *from, const char *to)
+{
+    return injected(Call::Link) ? -1 : ::link(from, to);
+}
 int sysRenameat2(const char *from, const char *to, unsigned flags)
 {
     if (injected(flags & RENAME_EXCHANGE ? Call::RenameExchange : Call::RenameNoReplace))
         return -1;
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
 }
-int sysRename(const char *from, const char *to) { return injected(Call::Rename) ? -1 : ::rename(from, to); }
-int sysUnlink(const char *path) { return injected(Call::Unlink) ? -1 : ::unlink(path); }
-int sysChmod(const char *path, mode_t mode) { return injected(Call::Chmod) ? -1 : ::chmod(path, mode); }
-int sysFchmod(int fd, mode_t mode) { return injected(Call::Chmod) ? -1 : ::fchmod(fd, mode); }
+int sysRename(const char *from, const char *to)
+{
+    return injected(Call::Rename) ? -1 : ::rename(from, to);
+}
+int sysUnlink(const char *path)
+{
+    return injected(Call::Unlink) ? -1 : ::unlink(path);
+}
+int sysChmod(const char *path, mode_t mode)
+{
+    return injected(Call::Chmod) ? -1 : ::chmod(path, mode);
+}
+int sysFchmod(int fd, mode_t mode)
+{
+    return injected(Call::Chmod) ? -1 : ::fchmod(fd, mode);
+}
 int sysOpen(Call call, const char *path, int flags, mode_t mode = 0)
 {
     return injected(call) ? -1 : ::open(path, flags, mode);
 }
 
 // What renameat2 says where the file system cannot do what its flag asks.
-bool renameFlagUnsupported(int e) { return e == EINVAL || e == ENOSYS || e == EOPNOTSUPP; }
+bool renameFlagUnsupported(int e)
+{
+    return e == EINVAL || e == ENOSYS || e == EOPNOTSUPP;
+}
 // What link says where the file system has no hard links, or no more for this file.
-bool linksUnsupported(int e) { return e == EPERM || e == EOPNOTSUPP || e == ENOSYS || e == EXDEV || e == EMLINK; }
+bool linksUnsupported(int e)
+{
+    return e == EPERM || e == EOPNOTSUPP || e == ENOSYS || e == EXDEV || e == EMLINK;
+}
 } // namespace
 
 bool renameNoReplace(const QString &from, const QString &to, int *error)
@@ -272,7 +305,10 @@ bool FileState::sameFileAs(const FileState &other) const
     return exists && other.exists && device == other.device && inode == other.inode;
 }
 
-bool sameFile(const QString &a, const QString &b) { return stateOf(a).sameFileAs(stateOf(b)); }
+bool sameFile(const QString &a, const QString &b)
+{
+    return stateOf(a).sameFileAs(stateOf(b));
+}
 
 bool makeOwnerWritable(const QString &path, int *error)
 {
@@ -370,8 +406,7 @@ void removeStaleCopies(const QString &path)
             continue;
         struct stat held, named;
         if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
-            && ::fstatat(dir, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev
-            && named.st_ino == held.st_ino)
+            && ::fstatat(dir, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
             ::unlinkat(dir, e->d_name, 0);
         ::close(fd);
     }
@@ -416,14 +451,12 @@ bool nameStaged(int fd, const QString &folder, QString *name)
         *name = newStagedName(folder);
         const QByteArray n = local(*name);
         const bool emptyPath = g_emptyPath;
-        if (emptyPath
-            && (injected(Call::LinkEmptyPath) ? -1 : ::linkat(fd, "", AT_FDCWD, n.constData(), AT_EMPTY_PATH)) == 0)
+        if (emptyPath && (injected(Call::LinkEmptyPath) ? -1 : ::linkat(fd, "", AT_FDCWD, n.constData(), AT_EMPTY_PATH)) == 0)
             return true;
         if (emptyPath && errno == EEXIST)
             continue;
         g_emptyPath = false;
-        if ((injected(Call::LinkProcFd) ? -1 : ::linkat(AT_FDCWD, self, AT_FDCWD, n.constData(), AT_SYMLINK_FOLLOW))
-            == 0)
+        if ((injected(Call::LinkProcFd) ? -1 : ::linkat(AT_FDCWD, self, AT_FDCWD, n.constData(), AT_SYMLINK_FOLLOW)) == 0)
             return true;
         if (errno != EEXIST)
             return false;
@@ -525,7 +558,10 @@ bool linkNoReplace(const QString &from, const QString &to, bool *unsupported, in
     return false;
 }
 
-bool remove(const QString &path) { return sysUnlink(local(path).constData()) == 0; }
+bool remove(const QString &path)
+{
+    return sysUnlink(local(path).constData()) == 0;
+}
 
 #endif
 

@@ -35,14 +35,13 @@ QString folderPathOf(const QString &folder)
     return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
 #else
     // The walk's own subfolder paths are clean already: no work per folder.
-    if (folder.startsWith(QLatin1Char('/')) && !folder.contains(QLatin1String("//"))
-        && !folder.contains(QLatin1String("/.")) && (folder.size() == 1 || !folder.endsWith(QLatin1Char('/'))))
+    if (folder.startsWith(QLatin1Char('/')) && !folder.contains(QLatin1String("//")) && !folder.contains(QLatin1String("/."))
+        && (folder.size() == 1 || !folder.endsWith(QLatin1Char('/'))))
         return folder;
     QString absolute = folder;
     if (!absolute.startsWith(QLatin1Char('/'))) {
         char *cwd = ::getcwd(nullptr, 0);
-        absolute = (cwd ? DecodeFileName(cwd, static_cast<qsizetype>(std::strlen(cwd))) : QString()) + QLatin1Char('/')
-                   + folder;
+        absolute = (cwd ? DecodeFileName(cwd, static_cast<qsizetype>(std::strlen(cwd))) : QString()) + QLatin1Char('/') + folder;
         std::free(cwd);
     }
     const QStringList parts = absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -63,8 +62,7 @@ QString folderPathOf(const QString &folder)
 
 bool endsWith(const char *s, size_t n, const QByteArray &tail)
 {
-    return n >= static_cast<size_t>(tail.size())
-           && std::memcmp(s + n - tail.size(), tail.constData(), tail.size()) == 0;
+    return n >= static_cast<size_t>(tail.size()) && std::memcmp(s + n - tail.size(), tail.constData(), tail.size()) == 0;
 }
 
 const char *lastDot(const char *s, size_t n)
@@ -106,7 +104,10 @@ FolderWalk::Read readWithSeam(const QString &folder, FolderWalk::Listing &listin
 
 } // namespace
 
-QString FolderWalk::Listing::name(const Entry &e) const { return DecodeFileName(raw(e), e.length); }
+QString FolderWalk::Listing::name(const Entry &e) const
+{
+    return DecodeFileName(raw(e), e.length);
+}
 
 void FolderWalk::Listing::add(const char *name, size_t length, bool file, bool folder)
 {
@@ -288,8 +289,7 @@ void FolderWalk::preparePattern()
     const QString ext = m_preparedFor.mid(2);
     const QByteArray latin = ext.toLatin1();
     if (!m_all && m_preparedFor.startsWith(QLatin1String("*.")) && !ext.isEmpty() && !ext.contains(QLatin1Char(';'))
-        && !ext.contains(QLatin1Char('*')) && latin == ext.toUtf8()
-        && IsAscii(latin.constData(), static_cast<size_t>(latin.size())))
+        && !ext.contains(QLatin1Char('*')) && latin == ext.toUtf8() && IsAscii(latin.constData(), static_cast<size_t>(latin.size())))
         m_asciiExtension = latin.toLower();
 }
 
@@ -335,7 +335,10 @@ void FolderWalk::收集文件夹文件(const QString &folder, const Listing &lis
 
 FoundReader::FoundReader(const WalkFinds &finds, Accept accept) : m_finds(finds), m_accept(std::move(accept)) { }
 
-FoundReader::~FoundReader() { closeFolder(); }
+FoundReader::~FoundReader()
+{
+    closeFolder();
+}
 
 void FoundReader::closeFolder()
 {
@@ -471,8 +474,7 @@ bool FoundReader::readInLine(std::vector<FoundFile> &out, const std::function<bo
     }
 }
 
-void FoundReader::addFound(std::vector<FoundFile> &out, const QString &folder, const char *name, qint64 size,
-                           qint64 mtime)
+void FoundReader::addFound(std::vector<FoundFile> &out, const QString &folder, const char *name, qint64 size, qint64 mtime)
 {
     FoundFile f;
     f.FileName = DecodeFileName(name, static_cast<qsizetype>(std::strlen(name)));
@@ -508,8 +510,7 @@ QString FoundReader::typeNameFor(const QString &extension)
     // the database, which is not the wait on stat calls that is measured.
     const auto start = std::chrono::steady_clock::now();
     static const QMimeDatabase db;
-    const QString comment =
-        db.mimeTypeForFile(QStringLiteral("a.") + extension, QMimeDatabase::MatchExtension).comment();
+    const QString comment = db.mimeTypeForFile(QStringLiteral("a.") + extension, QMimeDatabase::MatchExtension).comment();
     m_typeLookups += std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     return *types.names.insert(extension, comment);
 }
@@ -522,8 +523,7 @@ void FolderWalk::flush()
     case Pending::Folder: m_host.showStatus(QStringLiteral("搜索目录：") + ShownFileName(m_statusText)); break;
     case Pending::File:
         if (m_statusListing && m_statusEntry)
-            m_host.showStatus(QStringLiteral("搜索文件：")
-                              + ShownFileName(JoinPath(m_statusText, m_statusListing->name(*m_statusEntry))));
+            m_host.showStatus(QStringLiteral("搜索文件：") + ShownFileName(JoinPath(m_statusText, m_statusListing->name(*m_statusEntry))));
         break;
     }
     m_statusKind = Pending::None;
@@ -584,10 +584,7 @@ FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
         if (type == DT_UNKNOWN) {
             struct stat st;
             if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) == 0)
-                type = S_ISDIR(st.st_mode) ? DT_DIR
-                       : S_ISLNK(st.st_mode) ? DT_LNK
-                       : S_ISREG(st.st_mode) ? DT_REG
-                                             : DT_UNKNOWN;
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
         }
         bool file = type == DT_REG, folderEntry = type == DT_DIR;
         if (type == DT_LNK) {

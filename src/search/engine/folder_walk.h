@@ -98,8 +98,7 @@ private:
         int depth;
     };
     void visit(const QString &folder, int depth);
-    Read obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing,
-                std::shared_ptr<bool> &descent);
+    Read obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing, std::shared_ptr<bool> &descent);
     void startReadAhead();
     void queueAboveForReadAhead();
     void finishReadAhead();

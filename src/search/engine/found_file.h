@@ -26,10 +26,7 @@ struct FoundFile {
     QString SizeKB() const { return SizeText(Size); }
     QString Modified() const { return TimeText(static_cast<std::time_t>(MTime)); }
     // The name without its last extension (the whole name when it has none).
-    QString BaseName() const
-    {
-        return Extension.isEmpty() ? FileName : FileName.left(FileName.size() - Extension.size() - 1);
-    }
+    QString BaseName() const { return Extension.isEmpty() ? FileName : FileName.left(FileName.size() - Extension.size() - 1); }
 };
 
 // The candidate names of a walk as the file system spells them, by folder.

@@ -6,7 +6,10 @@
 // Whether a name's bytes are plain ASCII: such a name is compared as bytes,
 // where letter case folds the same way as in the decoded text.
 bool IsAscii(const char *s, size_t n);
-inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Which collected files the name box lets through: every file when it is
 // empty, else equal names (mode 0) or names that contain it (mode 1), letter

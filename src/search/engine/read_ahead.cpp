@@ -69,10 +69,12 @@ FolderReadAhead::FolderReadAhead(Reader reader, const ReadAheadSettings &setting
         m_threads.emplace_back([this] { work(); });
 }
 
-FolderReadAhead::~FolderReadAhead() { finish({}); }
+FolderReadAhead::~FolderReadAhead()
+{
+    finish({});
+}
 
-FolderReadAhead::Items::iterator FolderReadAhead::insert(Items::iterator before, std::shared_ptr<Item> item,
-                                                         Items::iterator openBefore)
+FolderReadAhead::Items::iterator FolderReadAhead::insert(Items::iterator before, std::shared_ptr<Item> item, Items::iterator openBefore)
 {
     Item &added = *item;
     added.open = m_open.insert(openBefore, item);
@@ -96,8 +98,8 @@ void FolderReadAhead::queueFolder(const QString &folder, int depth)
     m_work.notify_all();
 }
 
-void FolderReadAhead::queueSubfolders(const QString &folder, std::shared_ptr<const Listing> listing, size_t from,
-                                      int depth, Descent descent)
+void FolderReadAhead::queueSubfolders(const QString &folder, std::shared_ptr<const Listing> listing, size_t from, int depth,
+                                      Descent descent)
 {
     if (nextFolder(*listing, from) >= listing->entries.size())
         return;
@@ -230,8 +232,7 @@ void FolderReadAhead::drop(Items::iterator it)
     erase(item);
 }
 
-void FolderReadAhead::waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done,
-                                  const Turn &turn)
+void FolderReadAhead::waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done, const Turn &turn)
 {
     while (!done()) {
         if (m_changed.wait_for(lock, Slice, done) || !turn)
@@ -433,8 +434,7 @@ void FactReadAhead::work(int lane)
         if (dir >= 0)
             ::close(dir);
 #endif
-        const auto took =
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         lock.lock();
         for (Fact *f : batch)
             f->done = true;

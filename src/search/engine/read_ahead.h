@@ -46,8 +46,7 @@ public:
     // What the walk will ask for, in its order: a single folder, or the
     // subfolders of a listing from entry `from` on.
     void queueFolder(const QString &folder, int depth);
-    void queueSubfolders(const QString &folder, std::shared_ptr<const Listing> listing, size_t from, int depth,
-                         Descent descent);
+    void queueSubfolders(const QString &folder, std::shared_ptr<const Listing> listing, size_t from, int depth, Descent descent);
     // The listing of the next folder; waits for it, taking turns.
     Taken take(const QString &folder, int depth, const Turn &turn);
     // The walk's choice after taking a folder at depth: go below it or not.

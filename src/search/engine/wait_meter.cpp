@@ -54,7 +54,10 @@ void WaitMeter::stop(std::chrono::microseconds elsewhere, bool restart)
     m_next = (m_next + 1) % std::size(m_recent);
 }
 
-void ReadLanes::add(std::chrono::microseconds perCall) { m_took[m_count++ % std::size(m_took)] = perCall; }
+void ReadLanes::add(std::chrono::microseconds perCall)
+{
+    m_took[m_count++ % std::size(m_took)] = perCall;
+}
 
 int ReadLanes::lanes(const ReadAheadSettings &settings) const
 {

@@ -14,4 +14,7 @@ std::time_t Clock::now()
 
 Clock::Clock() : m_before(standIn.exchange(this)) { }
 
-Clock::~Clock() { standIn.store(m_before); }
+Clock::~Clock()
+{
+    standIn.store(m_before);
+}

@@ -39,9 +39,7 @@ QString DecodeFileName(const char *s, qsizetype n)
         }
         // Overlong forms, encoded surrogates and code points past U+10FFFF are
         // not UTF-8: decoding them would make two names one.
-        if (ok
-            && ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))
-                || (cp >= 0xD800 && cp <= 0xDFFF)))
+        if (ok && ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF)))
             ok = false;
         if (!ok) {
             out.append(QChar(static_cast<char16_t>(0xDC00 + c)));
@@ -115,8 +113,7 @@ void addCandidates(const QString &s, QStringList &out)
         // Percent escapes are bytes: they decode the way names on disk do.
         const QUrl url(QStringLiteral("file:///") + s.mid(8));
         const QString decoded =
-            url.isValid() ? DecodeFileName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()))
-                          : QString();
+            url.isValid() ? DecodeFileName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())) : QString();
 #endif
         if (!decoded.isEmpty())
             out << QDir::toNativeSeparators(decoded);
@@ -161,7 +158,10 @@ QString ExistingFilePath(const QString &path)
     return QString();
 }
 
-bool FileExists(const QString &path) { return !ExistingFilePath(path).isEmpty(); }
+bool FileExists(const QString &path)
+{
+    return !ExistingFilePath(path).isEmpty();
+}
 
 bool FolderExists(const QString &path)
 {

@@ -9,7 +9,10 @@
 // losing any: bytes that are not part of valid UTF-8 become the lone
 // surrogates U+DC80..U+DCFF, and encoding turns those back into the bytes.
 QString DecodeFileName(const char *bytes, qsizetype length);
-inline QString DecodeFileName(const QByteArray &bytes) { return DecodeFileName(bytes.constData(), bytes.size()); }
+inline QString DecodeFileName(const QByteArray &bytes)
+{
+    return DecodeFileName(bytes.constData(), bytes.size());
+}
 QByteArray EncodeFileName(const QString &path);
 // A name or path as the user sees it: undecodable bytes show as U+FFFD.
 QString ShownFileName(const QString &path);

@@ -83,7 +83,10 @@ QString TimeText(std::time_t secondsSinceEpoch)
     return QString(reinterpret_cast<const QChar *>(buf), 19);
 }
 
-QString TimeText(const QDateTime &time) { return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString TimeText(const QDateTime &time)
+{
+    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 QString BackupStamp()
 {
