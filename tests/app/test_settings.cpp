@@ -11,13 +11,3 @@ TEST(Settings, KeptInAnIniFileNamedAfterTheApplicationTitle)
         QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/墨桐同名文件批量替换/墨桐同名文件批量替换.ini");
     EXPECT_TRUE(QFile::exists(ini)) << ini.toStdString();
 }
-
-TEST(Settings, WholeNumbersFromStoredText)
-{
-    EXPECT_EQ(Settings::toWholeNumber(QStringLiteral(" 7 ")), 7);
-    EXPECT_EQ(Settings::toWholeNumber(QStringLiteral("1.5")), 2);
-    EXPECT_EQ(Settings::toWholeNumber(QStringLiteral("2.5")), 2);
-    EXPECT_EQ(Settings::toWholeNumber(QStringLiteral("-1")), -1);
-    EXPECT_FALSE(Settings::toWholeNumber(QStringLiteral("abc")));
-    EXPECT_FALSE(Settings::toWholeNumber(QStringLiteral("1e99")));
-}

@@ -149,27 +149,6 @@ TEST_F(MainWindow, ADroppedFolderOrMasterFileReplacesItsBoxAndTheMasterLineStays
     EXPECT_EQ(form->Label7->text(), QStringLiteral("母文件的文件名、大小、修改日期： 文件不存在"));
 }
 
-TEST_F(MainWindow, ListFollowsTheWindowSize)
-{
-    form->resize(1200, 800);
-    settle();
-    const QRect list = form->ListView1->geometry();
-    form->resize(1300, 850);
-    settle();
-    EXPECT_EQ(form->ListView1->geometry(), list.adjusted(0, 0, 100, 50));
-}
-
-// Blurred artwork on 1.5x and 2x screens came from 1x bitmaps scaled up.
-TEST(Appearance, ArtworkIsDrawnAtTheScreensPixelRatio)
-{
-    const QPixmap cover = Appearance::coverPicture(2.0);
-    EXPECT_EQ(cover.devicePixelRatio(), 2.0);
-    EXPECT_EQ(cover.size(), Appearance::coverPicture(1).size() * 2);
-    EXPECT_EQ(Appearance::appIconPixmap(48, 1.5).size(), QSize(72, 72));
-    // The largest window icon too, as docks and task switchers show it.
-    EXPECT_EQ(Appearance::appIcon().pixmap(QSize(128, 128), 2.0).size(), QSize(256, 256));
-}
-
 namespace {
 
 // Every text a window shows, one "window/control: text" line each: captions,

@@ -53,28 +53,3 @@ TEST(ColumnFit, EveryColumnFitsItsWidestCellOrHeader)
     AutoSizeColumns(&list.view);
     ExpectColumnsFit(list.view, "fitting");
 }
-
-// Columns count from 0: a given width goes to that column alone, a column
-// past the last changes nothing; a model of another kind is measured cell
-// by cell.
-TEST(ColumnFit, OneColumnAtATimeCountedFromZero)
-{
-    List list({{QStringLiteral("/d"), QStringLiteral("a.txt")}});
-    for (int c = 0; c < ResultModel::ColumnCount; ++c)
-        SetColumnWidth(&list.view, c, 300);
-    SetColumnWidth(&list.view, 0, 200);
-    SetColumnWidth(&list.view, ResultModel::ColumnCount, 250);
-    SetColumnWidth(&list.view, -1, 250);
-    SetColumnWidth(&list.view, ResultModel::FolderColumn, FitHeaderAndCells);
-    EXPECT_EQ(list.width(0), 200);
-    for (int c = 1; c < ResultModel::FolderColumn; ++c)
-        EXPECT_EQ(list.width(c), 300) << c;
-    EXPECT_LT(list.width(ResultModel::FolderColumn), 300);
-
-    QStandardItemModel plain(1, 2);
-    plain.setItem(0, 1, new QStandardItem(QStringLiteral("a cell much wider than the column")));
-    QTableView view;
-    view.setModel(&plain);
-    AutoSizeColumns(&view);
-    ExpectColumnsFit(view, "a plain model");
-}

@@ -1,6 +1,5 @@
 #include "app/engine/app_info.h"
 #include "list/engine/row_order.h"
-#include "list/icon_store.h"
 #include "search/engine/found_file.h"
 #include "shell/engine/file_system.h"
 #include "support/form_fixture.h"
@@ -378,18 +377,6 @@ TEST_F(ListTest, PickingAFolderFillsTheSearchFolderACancelLeavesAnEmptyFieldEmpt
     FileDialog::setNextDirectory(chosen);
     run("menu指定文件夹");
     EXPECT_EQ(form->Text1->text(), chosen + QLatin1Char('/'));
-}
-
-TEST(IconStore, KeysCompareWithoutCaseAndEachKeyHoldsOneImage)
-{
-    IconStore store;
-    const QIcon icon(QPixmap(16, 16));
-    store.addUnkeyed(icon);
-    EXPECT_EQ(store.find(QStringLiteral("KTXT.文本文档")), 0) << "the program's own image never matches";
-    EXPECT_EQ(store.add(QStringLiteral("Ktxt.文本文档"), icon), 2);
-    EXPECT_EQ(store.find(QStringLiteral("KTXT.文本文档")), 2);
-    EXPECT_EQ(store.add(QStringLiteral("KTXT.文本文档"), icon), 0);
-    EXPECT_EQ(store.size(), 2);
 }
 
 // Short and long lists take different sorts; both must order as the shown

@@ -108,26 +108,6 @@ TEST_F(Http, EveryStatusButA200IsAnError)
     EXPECT_EQ(TempTree::read(save), "stale");
 }
 
-// Whether an answer is whole goes by its own framing: neither a HEAD
-// answer's announced length nor a coded body's makes it a broken one, but a
-// chunked body cut short is one, though no length was announced.
-TEST_F(Http, AnAnswerIsWholeByItsOwnFraming)
-{
-    server.body = "1.6.621";
-    ASSERT_TRUE(fetch(QString(), 5000, QStringLiteral("HEAD")));
-    EXPECT_EQ(arrived, 1);
-    server.headers = "Content-Encoding: deflate\r\n";
-    server.body = qCompress(QByteArray("1.6.621")).mid(4); // a bare zlib stream
-    ASSERT_TRUE(fetch());
-    EXPECT_EQ(arrived, 1);
-    EXPECT_EQ(h.ResponseText(), QStringLiteral("1.6.621"));
-    server.headers = "Transfer-Encoding: chunked\r\n";
-    server.withLength = false;
-    server.body = "5\r\n1.6.9\r\n"; // the closing chunk never comes
-    ASSERT_TRUE(fetch());
-    EXPECT_EQ(h.Status(), uXMLHTTP::Incomplete);
-}
-
 // The cap counts every byte of the body, whether announced or not.
 TEST_F(Http, TheBodyCapHoldsToTheByte)
 {

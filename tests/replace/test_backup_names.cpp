@@ -53,17 +53,3 @@ TEST(MostRecentBackup, NewestBackupOfTheWholeName)
         EXPECT_EQ(最近一次替换后文件名(t.root(), QString::fromUtf8(name)), QString::fromUtf8(newest)) << name;
     EXPECT_EQ(最近一次替换后文件名(t.path(QStringLiteral("missing")), QStringLiteral("a.txt")), QString());
 }
-
-TEST(MostRecentBackup, TheCacheFollowsRenames)
-{
-    TempTree t;
-    t.file(QStringLiteral("a.txt[20230101000000替换备份]"));
-    t.file(QStringLiteral("B.txt"));
-    FolderNames names;
-    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt"), &names), QStringLiteral("a.txt[20230101000000替换备份]"));
-    names.renamed(t.root(), QStringLiteral("a.txt[20230101000000替换备份]"), QStringLiteral("a.txt"));
-    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt"), &names), QString());
-    names.renamed(t.root(), QStringLiteral("a.txt"), QStringLiteral("a.txt[20990101000000替换备份]"));
-    EXPECT_EQ(names.names(t.root()), QStringList({QStringLiteral("a.txt[20990101000000替换备份]"), QStringLiteral("B.txt")}));
-    EXPECT_EQ(最近一次替换后文件名(t.root(), QStringLiteral("a.txt"), &names), QStringLiteral("a.txt[20990101000000替换备份]"));
-}

@@ -292,22 +292,6 @@ TEST_F(ReplaceTest, ARestoredRowTakesOverTheRowOfAVanishedFile)
     EXPECT_EQ(TempTree::read(gone) + TempTree::read(aside), "oldernewer");
 }
 
-// Each restore of a run counts for the rows after it: with rename, the
-// backup before the newest comes back next.
-TEST_F(ReplaceTest, ARunRestoresOneBackupAfterAnother)
-{
-    const QString older = t.file(QStringLiteral("a/report.doc[20230101000000替换备份]"), "older");
-    const QString newer = t.file(QStringLiteral("a/report.doc[20240101000000替换备份]"), "newer");
-    listAll();
-    form->model()->sortRows(ResultModel::NameColumn, Qt::DescendingOrder);
-    tick(older);
-    tick(newer);
-    restore(true);
-    EXPECT_EQ(TempTree::read(t.path(QStringLiteral("a/report.doc"))), "older");
-    EXPECT_EQ(TempTree::read(tagged(QStringLiteral("a"), RestoreTag)), "newer");
-    EXPECT_EQ(form->model()->rowCount(), 3) << "the row of the file set aside stays";
-}
-
 TEST_F(ReplaceTest, ClosingTheWindowStopsAReplacementOrARestoreBeforeItsNextRow)
 {
     QStringList targets, backups;

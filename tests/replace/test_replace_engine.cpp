@@ -234,23 +234,6 @@ TEST(Replace, ATargetThatCannotBeBackedUpIsLeftAlone)
     }
 }
 
-// Two replacements in one second: the second finds its backup name taken and
-// leaves the file as the first made it; one a second later is the latest.
-TEST(Replace, OneBackupASecondAndTheLatestIsFound)
-{
-    Scene s;
-    MockClock clock(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::LocalTime));
-    EXPECT_TRUE(文件替换及备份(s.target, s.master, 0));
-    const QString second = s.t.file(QStringLiteral("m2/report.doc"), "SECOND");
-    EXPECT_FALSE(文件替换及备份(s.target, second, 0));
-    EXPECT_EQ(TempTree::read(s.target), "NEW CONTENT");
-    clock.advance(1);
-    EXPECT_TRUE(文件替换及备份(s.target, second, 0));
-    EXPECT_EQ(backupsIn(s.folder),
-              QStringList({QStringLiteral("report.doc[20240102030405替换备份]"), QStringLiteral("report.doc[20240102030406替换备份]")}));
-    EXPECT_EQ(最近一次替换后文件名(s.folder, QStringLiteral("report.doc")), backupsIn(s.folder).value(1));
-}
-
 TEST(Replace, AWriteFailureDuringTheCopyKeepsTheOldContent)
 {
     Scene s;

@@ -300,37 +300,3 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
         EXPECT_EQ(most > 2, c.many);
     }
 }
-
-// The folder the walk waits for is read even while other listings fill the
-// bounds: here a sibling read alongside its parent holds the one byte allowed.
-TEST(ReadAhead, TheFolderTheWalkWaitsForIsReadWhateverTheBounds)
-{
-    ReadAheadSettings oneByte{ReadAheadSettings::When::Always, 2};
-    oneByte.bytes = 1;
-    std::mutex m;
-    std::condition_variable cv;
-    bool siblingRead = false;
-    FolderReadAhead ahead(
-        [&](const QString &folder, Listing &l) {
-            std::unique_lock g(m);
-            for (const char *sub : {"A", "B"})
-                if (folder == QLatin1String("r"))
-                    l.add(sub, 1, false, true);
-            if (folder == QLatin1String("r/A") && cv.wait_for(g, 2s, [&] { return siblingRead; }))
-                l.add("a1", 2, false, true);
-            siblingRead = siblingRead || folder == QLatin1String("r/B");
-            cv.notify_all();
-            return Read::Done;
-        },
-        oneByte, true);
-    const auto turn = [deadline = std::chrono::steady_clock::now() + 3s] {
-        if (std::chrono::steady_clock::now() > deadline)
-            throw std::runtime_error("the walk waits for ever");
-    };
-    ahead.queueFolder(QStringLiteral("r"), 0);
-    ahead.descend(ahead.take(QStringLiteral("r"), 0, turn));
-    ahead.descend(ahead.take(QStringLiteral("r/A"), 1, turn));
-    EXPECT_TRUE(siblingRead);
-    EXPECT_EQ(ahead.take(QStringLiteral("r/A/a1"), 2, turn).read, Read::Done);
-    ahead.finish(turn);
-}

@@ -3,11 +3,10 @@
 
 #include <QDateTime>
 
-// Stands still at a given time until a test moves it on.
+// Stands still at a given time.
 class MockClock : public Clock {
 public:
     explicit MockClock(const QDateTime &time) : m_now(time.toSecsSinceEpoch()) { }
-    void advance(int seconds) { m_now += seconds; }
 
 protected:
     std::time_t secondsNow() const override { return m_now; }
