@@ -298,5 +298,6 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
         EXPECT_LE(lag, c.ahead + 64) << "facts are asked for a bounded number of names ahead";
         EXPECT_EQ(onReader, c.onReader);
         EXPECT_EQ(most > 2, c.many);
+        EXPECT_EQ(most > 8, c.delayUs >= 2000) << "more than the usual workers only where calls wait like a network's";
     }
 }

@@ -65,8 +65,9 @@ FolderReadAhead::FolderReadAhead(Reader reader, const ReadAheadSettings &setting
 {
     m_settings.threads = std::max(1, m_settings.threads);
     m_settings.folders = std::max(1, m_settings.folders);
-    for (int i = 0; i < m_settings.threads; ++i)
-        m_threads.emplace_back([this] { work(); });
+    m_lanes = m_settings.threads;
+    for (int i = 0; i < ReadLanes::most(m_settings); ++i)
+        m_threads.emplace_back([this, i] { work(i); });
 }
 
 FolderReadAhead::~FolderReadAhead()
@@ -163,11 +164,15 @@ FolderReadAhead::Items::iterator FolderReadAhead::pick()
     return m_open.end();
 }
 
-void FolderReadAhead::work()
+void FolderReadAhead::work(int lane)
 {
     WaitMeter meter;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
+        if (lane >= m_lanes) {
+            m_parked.wait(lock);
+            continue;
+        }
         const auto it = pick();
         if (it == m_open.end()) {
             ++m_idle;
@@ -186,12 +191,23 @@ void FolderReadAhead::work()
             m_work.notify_one();
         lock.unlock();
         auto listing = std::make_shared<Listing>();
+        const auto start = std::chrono::steady_clock::now();
         meter.start();
         const Read read = m_reader(item->path, *listing);
         meter.stop();
+        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         lock.lock();
         --m_busy;
         m_waits[m_reads++ % std::size(m_waits)] = meter.waited();
+        // Every worker reads folders, and more where each read takes a
+        // network's round trips.
+        m_took.add(took);
+        if (const int lanes = m_took.lanes(m_settings) > m_settings.threads ? ReadLanes::most(m_settings) : m_settings.threads;
+            lanes != m_lanes) {
+            if (lanes > m_lanes)
+                m_parked.notify_all();
+            m_lanes = lanes;
+        }
         if (item->dropped) {
             if (m_busy == 0)
                 m_changed.notify_all();
@@ -307,6 +323,7 @@ void FolderReadAhead::finish(const Turn &turn)
     while (!m_items.empty())
         drop(m_items.begin());
     m_work.notify_all();
+    m_parked.notify_all();
     waitTurning(
         lock, [&] { return m_busy == 0; }, turn);
     lock.unlock();
@@ -334,7 +351,7 @@ FactReadAhead::FactReadAhead(const WalkFinds &finds, const ReadAheadSettings &se
     m_settings.facts = std::max(1, m_settings.facts);
     m_settings.threads = std::max(1, m_settings.threads);
     m_lanes = m_took.lanes(m_settings);
-    for (int i = 0; i < m_settings.threads; ++i)
+    for (int i = 0; i < ReadLanes::most(m_settings); ++i)
         m_threads.emplace_back([this, i] { work(i); });
 }
 

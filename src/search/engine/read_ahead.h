@@ -66,7 +66,7 @@ public:
 private:
     struct Item;
     using Items = std::list<std::shared_ptr<Item>>;
-    void work();
+    void work(int lane);
     Items::iterator pick();
     bool expand(Items::iterator &marker, bool inOpen);
     Items::iterator insert(Items::iterator before, std::shared_ptr<Item> item, Items::iterator openBefore);
@@ -79,6 +79,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_work;    // workers: something may be read
     std::condition_variable m_changed; // the walk: a read ended
+    std::condition_variable m_parked;  // workers out of the lanes
     Items m_items;                     // folders in the walk's order; the front is the next it takes
     Items m_open;                      // those still to read or being read, and markers, in that order
     int m_held = 0;                    // listings read or being read, not yet taken
@@ -90,6 +91,8 @@ private:
     Stats m_stats;
     bool m_waits[64] = {}; // of the last reads, whether each waited
     int m_reads = 0;
+    ReadLanes m_took;
+    int m_lanes = 1; // workers that may read now
     std::vector<std::thread> m_threads;
 };
 

@@ -68,7 +68,13 @@ int ReadLanes::lanes(const ReadAheadSettings &settings) const
     const int n = std::min<int>(m_count, std::size(m_took));
     std::copy(m_took, m_took + n, took);
     std::nth_element(took, took + n / 2, took + n);
-    return took[n / 2] >= settings.slowCall ? settings.threads : few;
+    const std::chrono::microseconds median = took[n / 2];
+    return median >= settings.networkCall ? most(settings) : median >= settings.slowCall ? settings.threads : few;
+}
+
+int ReadLanes::most(const ReadAheadSettings &settings)
+{
+    return std::max({1, settings.threads, settings.manyThreads});
 }
 
 bool WaitMeter::waited() const

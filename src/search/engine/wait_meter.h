@@ -14,6 +14,12 @@ struct ReadAheadSettings {
     int threads = 16;
     int fewThreads = 4;
     std::chrono::microseconds slowCall{250};
+    // Where each call waits as long as a network's round trips (a folder read
+    // over sshfs takes milliseconds, one on a cold local disk a few tenths of
+    // one), the server answers many requests side by side: then `manyThreads`
+    // read at once. On a local disk that many only crowd its queue.
+    int manyThreads = 48;
+    std::chrono::microseconds networkCall{2000};
     // Folders read but not yet used, and the bytes of their names: enough for
     // every worker to be a few folders ahead when reads take turns unevenly.
     int folders = 1024;
@@ -54,6 +60,8 @@ class ReadLanes {
 public:
     void add(std::chrono::microseconds perCall);
     int lanes(const ReadAheadSettings &settings) const;
+    // Workers to start: as many as may ever read at once.
+    static int most(const ReadAheadSettings &settings);
 
 private:
     std::chrono::microseconds m_took[32] = {};
