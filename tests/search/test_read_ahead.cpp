@@ -264,13 +264,14 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
 {
     struct Case {
         When when;
-        int delayUs, ahead; // one name ahead: a worker out of the lanes must pass its wake-up on
-        int onReader;       // of the 200 names
-        bool many;          // more than the two quick lanes at once
+        int delayUs, ahead;      // one name ahead: a worker out of the lanes must pass its wake-up on
+        int onReader;            // of the 200 names
+        bool many;               // more than the two quick lanes at once
+        bool walkWaited = false; // its folder reads did: the facts wait for the same disk
     };
     const Case cases[] = {
         {When::Auto, 0, 256, 200, false},  {When::Auto, 300, 256, 128, false}, {When::Always, 0, 1, 0, false},
-        {When::Always, 50, 256, 0, false}, {When::Always, 3000, 256, 0, true},
+        {When::Always, 50, 256, 0, false}, {When::Always, 3000, 256, 0, true}, {When::Auto, 0, 256, 0, false, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.delayUs);
@@ -278,7 +279,8 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
         TempTree t;
         for (int i = 0; i < 200; ++i)
             t.file(QStringLiteral("d%1/f").arg(i % 20) + QString::number(i));
-        const SearchState s = walkAll(t.root());
+        SearchState s = walkAll(t.root());
+        s.Finds.readsWaited = c.walkWaited;
         const std::thread::id reader = std::this_thread::get_id();
         std::atomic<int> onReader{0}, inFlight{0}, most{0};
         FolderWalk::seam().beforeFacts = [&](const char *) {

@@ -146,6 +146,7 @@ void FolderWalk::遍历文件夹(const QString &folder)
     m_counts = ReadAheadCounts();
     visit(folder, 0);
     finishReadAhead();
+    m_state.Finds.readsWaited = m_counts.used;
 }
 
 void FolderWalk::visit(const QString &folder, int depth)
@@ -353,7 +354,9 @@ void FoundReader::closeFolder()
 bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most)
 {
     const ReadAheadSettings &settings = readAheadSettings();
-    if (!m_ahead && settings.when == ReadAheadSettings::When::Always)
+    const bool ahead =
+        settings.when == ReadAheadSettings::When::Always || (settings.when == ReadAheadSettings::When::Auto && m_finds.readsWaited);
+    if (!m_ahead && ahead)
         m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
     if (m_ahead)
         return readInLine(out, enough, most);

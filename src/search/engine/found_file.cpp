@@ -46,6 +46,7 @@ void WalkFinds::clear()
     m_folder.clear();
     m_runOpen = false;
     m_count = 0;
+    readsWaited = false;
 }
 
 QString SearchExtensionOf(const QString &fileNameText)

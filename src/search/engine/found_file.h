@@ -49,6 +49,10 @@ public:
     size_t size() const { return m_count; }
     const std::vector<Run> &runs() const { return m_runs; }
     const char *bytes(const Run &r) const { return m_blocks[r.block].data(); }
+    // Whether the walk's folder reads kept it waiting (it read ahead): the
+    // facts of its names wait for the same disk, so they are read ahead from
+    // the first.
+    bool readsWaited = false;
 
 private:
     // Fixed-size blocks: growing one buffer would copy it and, for a
