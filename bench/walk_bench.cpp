@@ -37,16 +37,17 @@ private:
 };
 
 // The walk as the window runs it; the found files of the last call stay in
-// state. Clearing the previous search is not part of the walk.
-bench::Timed walkTimed(const QString &root, const QString &extension, SearchState &state, WalkHost &host)
+// found. Clearing the previous search is not part of the walk.
+bench::Timed walkTimed(const QString &root, const QString &extension, SearchState &state, std::vector<FoundFile> &found, WalkHost &host)
 {
-    return {[&state, &host, root] {
+    return {[&state, &found, &host, root] {
                 FolderWalk(state, host).搜索文件夹(root);
-                FoundReader(state.Finds, {}).read(state.FoundFiles);
+                FoundReader(state.Finds, {}).read(found);
                 state.Finds.clear();
             },
-            [&state, extension] {
+            [&state, &found, extension] {
                 state.reset();
+                found.clear();
                 state.SearchExtension = extension;
                 state.SearchPattern = SearchPatternFor(extension);
             }};
@@ -78,22 +79,24 @@ int run()
 
     BenchHost host;
     SearchState all, txt;
+    std::vector<FoundFile> allFiles, txtFiles;
     const auto timeFind = [](const QByteArray &command) { return [command] { bench::timeShellMs(command); }; };
     const std::vector<double> allMs =
-        bench::medianMsInTurns(Runs, {walkTimed(tree.root, QString(), all, host), {timeFind(findAll + listing), {}}});
-    const size_t allFound = all.FoundFiles.size();
+        bench::medianMsInTurns(Runs, {walkTimed(tree.root, QString(), all, allFiles, host), {timeFind(findAll + listing), {}}});
+    const size_t allFound = allFiles.size();
     all.reset();
+    allFiles = {};
     const std::vector<double> txtMs =
-        bench::medianMsInTurns(Runs, {walkTimed(tree.root, QStringLiteral("txt"), txt, host), {timeFind(findTxt + listing), {}}});
+        bench::medianMsInTurns(Runs, {walkTimed(tree.root, QStringLiteral("txt"), txt, txtFiles, host), {timeFind(findTxt + listing), {}}});
 
     const size_t allCount = countFiles(findAll);
     // The walk also keeps every backup, whatever the extension it asks for.
     const size_t txtCount = countFiles(findAll + " \\( -name '*.txt' -o -name '*替换备份]' -o -name '*恢复备份]' \\)");
     if (allFound != allCount)
         std::printf("WARN walk-all found %zu files, find %zu\n", allFound, allCount);
-    if (txt.FoundFiles.size() != txtCount)
-        std::printf("WARN walk-txt found %zu files, find %zu (txt and backups)\n", txt.FoundFiles.size(), txtCount);
-    std::printf("FOUND walk-all %zu, walk-txt %zu\n", allFound, txt.FoundFiles.size());
+    if (txtFiles.size() != txtCount)
+        std::printf("WARN walk-txt found %zu files, find %zu (txt and backups)\n", txtFiles.size(), txtCount);
+    std::printf("FOUND walk-all %zu, walk-txt %zu\n", allFound, txtFiles.size());
 
     bench::printMs("walk-all", allMs[0]);
     bench::printMs("find-all", allMs[1]);

@@ -116,7 +116,6 @@ void SearchCommand::run()
     m_host.showSearching(true);
     app.StopRequested = false;
     s.SearchPattern = SearchPatternFor(s.SearchExtension);
-    s.FoundFiles.clear();
 
     搜索文件夹(m_host.searchFolder(), busy);
 
@@ -150,8 +149,6 @@ void SearchCommand::run()
     m_list.operation().setLoading(false);
     AutoSizeColumns(&list);
     m_list.showRowCount();
-    s.FoundFiles.clear();
-    s.FoundFiles.shrink_to_fit();
 
     const float seconds = static_cast<float>(clock.nsecsElapsed() / 1e9);
     const QString elapsed = 时分秒(seconds);

@@ -150,12 +150,12 @@ TEST(ReadAhead, TheParallelWalkDoesWhatTheSerialWalkDoesWithTheSameListings)
             SearchState s;
             s.SearchPattern = SearchPatternFor(QString());
             FolderWalk walk(s, host);
-            WalkWithFacts(walk, s, t.root());
+            const std::vector<FoundFile> found = WalkWithFacts(walk, s, t.root());
             counts = walk.readAheadCounts();
             seen << host.statuses << s.SearchedFolders;
             for (const auto &[minimum, maximum, value] : host.bars)
                 seen << QStringLiteral("bar %1 %2 %3").arg(minimum).arg(maximum).arg(value);
-            for (const FoundFile &f : s.FoundFiles)
+            for (const FoundFile &f : found)
                 seen << QStringLiteral("%1 %2 %3").arg(f.FullPath()).arg(f.Size).arg(f.MTime);
             return seen;
         };

@@ -103,7 +103,7 @@ TEST_F(SearchCommandTest, TheNameBoxIsReadAfterTheWalkWhichAStopOrAClosePutsAnEn
         form->Combo1->setCurrentIndex(1);
         QTest::mouseClick(form->Command1, Qt::LeftButton);
     };
-    FolderWalk::beforeReading = [&](const QString &folder) {
+    FolderWalk::seam().beforeVisit = [&](const QString &folder) {
         if ((read << folder).size() == 2)
             second();
     };

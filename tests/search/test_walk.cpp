@@ -23,12 +23,12 @@ protected:
         s.SearchExtension = SearchExtensionOf(nameBox);
         s.SearchPattern = SearchPatternFor(s.SearchExtension);
         FolderWalk walk(s, host);
-        WalkWithFacts(walk, s, folder);
+        found = WalkWithFacts(walk, s, folder);
     }
     QStringList names() const
     {
         QStringList out;
-        for (const FoundFile &f : s.FoundFiles)
+        for (const FoundFile &f : found)
             out << f.FileName;
         out.sort();
         return out;
@@ -40,6 +40,7 @@ protected:
     TempTree t;
     FakeHost host;
     SearchState s;
+    std::vector<FoundFile> found;
 };
 
 } // namespace
@@ -73,8 +74,8 @@ TEST_F(WalkTest, NamesAreKeptByteForByteAndEachReachesItsOwnFile)
     for (const QByteArray &n : raw)
         t.file(DecodeFileName(n), n);
     walk(t.root());
-    ASSERT_EQ(s.FoundFiles.size(), size_t(raw.size()));
-    for (const FoundFile &f : s.FoundFiles) {
+    ASSERT_EQ(found.size(), size_t(raw.size()));
+    for (const FoundFile &f : found) {
         EXPECT_TRUE(raw.removeOne(EncodeFileName(f.FileName))) << f.FileName.toStdString();
         EXPECT_EQ(TempTree::read(f.FullPath()), EncodeFileName(f.FileName));
     }
@@ -93,11 +94,11 @@ TEST_F(WalkTest, ResolvesDotDotDescendsOnlyWhenAskedReadingTheSwitchAfreshAndNev
     // Rows name the files the kernel read: "jump/.." is one, not the root.
     walk(t.path(QStringLiteral("jump/..")));
     ASSERT_EQ(names(), QStringList({"a.txt"}));
-    EXPECT_EQ(s.FoundFiles[0].FolderPath, QFileInfo(t.path(QStringLiteral("one"))).canonicalFilePath());
+    EXPECT_EQ(found[0].FolderPath, QFileInfo(t.path(QStringLiteral("one"))).canonicalFilePath());
     // Without "..", links stay as typed; "." and doubled separators go.
     walk(t.root() + QStringLiteral("//./jump/"));
     ASSERT_EQ(names(), QStringList({"b.txt"}));
-    EXPECT_EQ(s.FoundFiles[0].FolderPath, t.path(QStringLiteral("jump")));
+    EXPECT_EQ(found[0].FolderPath, t.path(QStringLiteral("jump")));
     host.subfolders = true;
     walk(t.root());
     EXPECT_EQ(names(), QStringList({"a.txt", "b.txt", "c.txt", "filelink.txt", "top.txt"}));
@@ -109,7 +110,7 @@ TEST_F(WalkTest, ResolvesDotDotDescendsOnlyWhenAskedReadingTheSwitchAfreshAndNev
     EXPECT_EQ(names(), QStringList({"a.txt", "b.txt"}));
     host.subfolders = true;
     walk(t.path(QStringLiteral("gone")));
-    EXPECT_TRUE(s.FoundFiles.empty());
+    EXPECT_TRUE(found.empty());
     EXPECT_TRUE(s.SearchedFolders.isEmpty());
     EXPECT_EQ(host.statuses.last(), t.path(QStringLiteral("gone")));
 }
@@ -145,7 +146,7 @@ TEST_F(WalkTest, ReportsProgressYieldsEveryFiftyFilesAndStopsAfterTheCurrentFile
     t.file(QStringLiteral("many/later/x.txt"));
     host = FakeHost();
     walk(t.path(QStringLiteral("many")));
-    EXPECT_EQ(s.FoundFiles.size(), 120u);
+    EXPECT_EQ(found.size(), 120u);
     EXPECT_EQ(host.turns, 3); // after files 50 and 100, and at the folder's end
     EXPECT_EQ(host.bars.back(), std::make_tuple(0, 121, 120));
     EXPECT_TRUE(host.statuses.last().startsWith(QStringLiteral("搜索文件：") + t.path(QStringLiteral("many/"))));
@@ -154,7 +155,7 @@ TEST_F(WalkTest, ReportsProgressYieldsEveryFiftyFilesAndStopsAfterTheCurrentFile
     host = FakeHost();
     host.onTurn = [](FakeHost &h) { h.stop = true; };
     walk(t.path(QStringLiteral("many")));
-    EXPECT_EQ(s.FoundFiles.size(), 50u);
+    EXPECT_EQ(found.size(), 50u);
 }
 
 // Only the names the filter keeps have their facts read: some then, the rest

@@ -92,7 +92,7 @@ protected:
     }
     void TearDown() override
     {
-        FolderWalk::beforeReading = {};
+        FolderWalk::seam() = {};
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

@@ -29,9 +29,11 @@ struct FakeHost : WalkHost {
 
 // The walk, then the facts of every name it found, as a search with an empty
 // name box reads them.
-inline void WalkWithFacts(FolderWalk &walk, SearchState &s, const QString &folder)
+inline std::vector<FoundFile> WalkWithFacts(FolderWalk &walk, SearchState &s, const QString &folder)
 {
     walk.搜索文件夹(folder);
-    FoundReader(s.Finds, {}).read(s.FoundFiles);
+    std::vector<FoundFile> found;
+    FoundReader(s.Finds, {}).read(found);
     s.Finds.clear();
+    return found;
 }

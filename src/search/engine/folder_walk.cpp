@@ -151,8 +151,8 @@ void FolderWalk::遍历文件夹(const QString &folder)
 
 void FolderWalk::visit(const QString &folder, int depth)
 {
-    if (beforeReading)
-        beforeReading(folder);
+    if (seam().beforeVisit)
+        seam().beforeVisit(folder);
     std::shared_ptr<const Listing> listing;
     std::shared_ptr<bool> descent;
     const Read read = obtain(folder, depth, listing, descent);

@@ -60,21 +60,21 @@ public:
         void add(const char *name, size_t length, bool isFile, bool isFolder);
     };
     static bool 能否枚举(const Listing &listing) { return listing.subfoldersEnumerable; }
-    // For tests: called with each folder just before the walk reads it, so a
-    // test can act at a known point of a walk. Empty in the program.
-    static inline std::function<void(const QString &folder)> beforeReading;
-
     enum class Read { Missing, Unreadable, Done };
     // One folder's entries by the system calls alone; safe on any thread.
     static Read readFolder(const QString &folder, Listing &listing);
 
-    // For tests. read stands in for readFolder on whichever thread reads the
-    // folder (it may call readFolder and change what it says); beforeUse runs
+    // For tests; empty in the program. beforeVisit runs on the walk's thread
+    // as the walk turns to a folder, before it is read or taken from the
+    // read-ahead, so a test can act at a known point of a walk. read stands
+    // in for readFolder on whichever thread reads the folder (it may call
+    // readFolder and change what it says); beforeUse runs
     // on the walk's thread once a folder's listing is at hand, before the walk
     // uses it, and may call settle to let the read-ahead read all it may;
     // beforeFacts runs before a found file's facts are read, on the thread
     // that reads them.
     struct Seam {
+        std::function<void(const QString &folder)> beforeVisit;
         std::function<Read(const QString &folder, Listing &listing)> read;
         std::function<void(const QString &folder, const std::function<void()> &settle)> beforeUse;
         std::function<void(const char *name)> beforeFacts;

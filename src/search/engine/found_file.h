@@ -68,15 +68,12 @@ private:
 struct SearchState {
     QString SearchExtension;
     QString SearchPattern;
-    WalkFinds Finds; // what the last walk found, before the name filter
-    std::vector<FoundFile> FoundFiles;
+    WalkFinds Finds;             // what the last walk found, before the name filter
     QStringList SearchedFolders; // visited folders, only while subfolders are searched
 
     void reset()
     {
         Finds.clear();
-        FoundFiles.clear();
-        FoundFiles.shrink_to_fit();
         SearchedFolders.clear();
     }
 };
