@@ -1,4 +1,3 @@
-#include "app/engine/app_info.h"
 #include "list/engine/row_order.h"
 #include "search/engine/found_file.h"
 #include "shell/engine/file_system.h"
@@ -8,14 +7,12 @@
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QFile>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QRandomGenerator>
 #include <deque>
 #include <numeric>
-#include <unistd.h>
 
 namespace {
 
@@ -156,26 +153,6 @@ TEST_F(ListTest, WhileBusyTicksChangeButNothingIsSortedRemovedOrTrashed)
     EXPECT_FALSE(form->model()->row(0).checked);
     view->headerClicked(1);
     EXPECT_EQ(listed(), QStringList(ascending.rbegin(), ascending.rend()));
-}
-
-TEST_F(ListTest, ManyScatteredRemovalsKeepTheOtherRowsSelected)
-{
-    QStringList names;
-    for (int i = 0; i < 300; ++i)
-        names << QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0'));
-    listFiles(names);
-    for (int r = 0; r < 300; r += 2)
-        form->model()->setChecked(r, true);
-    select(1);
-    select(3);
-    run("menu移除勾选项");
-    const QModelIndexList sel = form->ListView1->selectionModel()->selectedRows();
-    ASSERT_EQ(sel.size(), 2);
-    EXPECT_EQ(form->model()->row(sel[0].row()).fileName, QStringLiteral("f001"));
-    EXPECT_EQ(form->model()->row(sel[1].row()).fileName, QStringLiteral("f003"));
-    run("menu选中全部");
-    run("menu移除选中项");
-    EXPECT_EQ(count(), QStringLiteral("文件数：0"));
 }
 
 TEST_F(ListTest, TagCommandsTrashOnlyNamesEndingWithTheirTag)
@@ -339,17 +316,6 @@ TEST_F(ListTest, CopyAndOpenFolderTakeTheChosenRowAndComplainOnlyWhenTheyMust)
     ASSERT_TRUE(QDir().rename(folder, folder + QStringLiteral(" gone")));
     run("menu打开文件所在目录");
     EXPECT_EQ(lastMessage(), QStringLiteral("文件夹不存在！"));
-}
-
-TEST_F(ListTest, VendorPagesComeFromOnePlaceAndCanBeOverridden)
-{
-    Settings::write(Settings::OptionSection, QStringLiteral("VendorSite"), QStringLiteral("http://127.0.0.1:9/"));
-    for (const char *a : {"menu售后服务", "menu功能定制", "menu软件定制", "menu墨桐软件", "menu柏岚软件", "menu最新版本"})
-        run(a);
-    EXPECT_EQ(
-        Desktop::openedUrls(),
-        QStringList({"http://127.0.0.1:9/afterservice.htm", "http://127.0.0.1:9/customfunction.htm", "http://127.0.0.1:9/customware.htm",
-                     "http://127.0.0.1:9/", "https://www.bailan-soft.example/", "http://127.0.0.1:9/" + AppInfo::executableName() + "/"}));
 }
 
 TEST_F(ListTest, PickingAFolderFillsTheSearchFolderACancelLeavesAnEmptyFieldEmpty)

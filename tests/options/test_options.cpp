@@ -59,18 +59,3 @@ TEST_F(OptionsTest, OnlyConfirmingStoresAndANewRunShowsIt)
     EXPECT_EQ(appState().NoBackupBeforeReplace, 0);
     EXPECT_EQ(stored(), QStringLiteral("0"));
 }
-
-TEST_F(OptionsTest, UsageHelpHasFiveInstructionsEachFollowedByABlankLine)
-{
-    run("menu使用方法");
-    ASSERT_EQ(MessageBox::history().size(), 1);
-    const MessageBox::Shown &shown = MessageBox::history()[0];
-    EXPECT_EQ(shown.caption, QStringLiteral("软件使用方法"));
-    EXPECT_EQ(shown.icon, MessageBox::Icon::None);
-    EXPECT_EQ(shown.buttons, MessageBox::Buttons::Ok);
-    const QStringList parts = shown.text.split(QStringLiteral("\r\n\r\n"));
-    ASSERT_EQ(parts.size(), 6) << "a blank line after each of five, the last included";
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(parts[i].startsWith(QString::number(i + 1) + QStringLiteral("、"))) << i;
-    EXPECT_TRUE(parts[5].isEmpty());
-}
