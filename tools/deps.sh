@@ -6,7 +6,7 @@ install_deps() {
               libgl-dev qt6-svg-dev qt6-translations-l10n fonts-noto-cjk adwaita-icon-theme shared-mime-info)
   case "$kind" in
     test) pkgs+=(libgtest-dev dbus dbus-x11 python3 desktop-file-utils appstream dpkg-dev file
-                xvfb xauth at-spi2-core python3-pyatspi clang-format) ;;
+                xvfb xauth at-spi2-core python3-pyatspi clang-format trash-cli) ;;
     package) pkgs+=(dpkg-dev file) ;;
     # About 70 MB to fetch and 400 MB installed, so only tools/check-windows.sh
     # asks for it; ./test.sh skips that check where it is missing.
