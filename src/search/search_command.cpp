@@ -29,6 +29,7 @@ public:
     void showStatus(const QString &text) override { m_run.setStatus(text); }
     void showProgress(int minimum, int maximum, int value) override { m_run.setProgress(minimum, maximum, value); }
     void letEventsRun() override { m_run.turn(); }
+    bool turnDue() override { return m_run.turnDue(); }
 
 private:
     SearchHost &m_host;

@@ -221,38 +221,50 @@ TEST(ReadAhead, WaitingTakesTurnsAndAStopStillEndsTheWalk)
     }
 }
 
-// Reading ahead starts once folder reads keep the walk waiting, never while
-// the cache answers them, nor for a wait now and then; and it stops when the
-// reads no longer wait.
-TEST(ReadAhead, StartsOnlyWhileFolderReadsKeepWaiting)
+// With no core to spare, reading ahead starts once folder reads keep the
+// walk waiting, never while the cache answers them, nor for a wait now and
+// then; and it stops when the reads no longer wait. With a core to spare,
+// workers read from the first folder: a few while the cache answers, more
+// where reads wait. Only then are the facts read ahead too.
+TEST(ReadAhead, ReadsAheadWhereACoreIsSpareOrReadsKeepWaiting)
 {
     struct Case {
         const char *name;
         std::function<bool(int read)> waits;
-        int threads;                  // one reads in order: the waits are seen before the rest
+        int threads; // one reads in order: the waits are seen before the rest
+        int cores;
         int minOnWalker, maxOnWalker; // of the 151 reads
+        int mostAtOnce;               // at most, or at least when negative
+        bool factsAhead;
     };
     const Case cases[] = {
-        {"one in eight", [](int i) { return i % 8 == 0; }, 16, 151, 151},
-        {"all", [](int) { return true; }, 16, 4, 4},
-        {"the first eight", [](int i) { return i < 8; }, 1, 40, 150},
+        {"one in eight", [](int i) { return i % 8 == 0; }, 16, 1, 151, 151, 1, false},
+        {"all", [](int) { return true; }, 16, 1, 4, 4, -5, true},
+        {"the first eight", [](int i) { return i < 8; }, 1, 1, 40, 150, 1, false},
+        {"a core to spare, none", [](int) { return false; }, 16, 2, 0, 0, 3, false},
+        {"a core to spare, all", [](int) { return true; }, 16, 2, 0, 0, -5, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        Tuning tuning({.when = When::Auto, .threads = c.threads});
+        Tuning tuning({.when = When::Auto, .threads = c.threads, .fewThreads = 3, .cores = c.cores});
         TempTree t;
         for (int i = 0; i < 150; ++i)
             t.file(QStringLiteral("d%1/f.txt").arg(i));
         const std::thread::id walker = std::this_thread::get_id();
-        std::atomic<int> onWalker{0}, all{0};
+        std::atomic<int> onWalker{0}, all{0}, inFlight{0}, most{0};
         FolderWalk::seam().read = [&](const QString &folder, Listing &listing) {
+            for (int now = ++inFlight, was = most; now > was && !most.compare_exchange_weak(was, now);) { }
             if (c.waits(all++))
                 std::this_thread::sleep_for(2ms);
             onWalker += std::this_thread::get_id() == walker;
+            --inFlight;
             return FolderWalk::readFolder(folder, listing);
         };
-        EXPECT_EQ(walkAll(t.root()).Finds.size(), 150u);
+        const SearchState s = walkAll(t.root());
+        EXPECT_EQ(s.Finds.size(), 150u);
         EXPECT_TRUE(onWalker >= c.minOnWalker && onWalker <= c.maxOnWalker) << onWalker.load();
+        EXPECT_TRUE(c.mostAtOnce > 0 ? most <= c.mostAtOnce : most >= -c.mostAtOnce) << most.load();
+        EXPECT_EQ(s.Finds.readsWaited, c.factsAhead);
     }
 }
 

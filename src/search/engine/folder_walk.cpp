@@ -145,8 +145,9 @@ void FolderWalk::遍历文件夹(const QString &folder)
     m_meter = WaitMeter();
     m_counts = ReadAheadCounts();
     visit(folder, 0);
+    m_counts.readsWaited = m_meter.slow(readAheadSettings());
     finishReadAhead();
-    m_state.Finds.readsWaited = m_counts.used;
+    m_state.Finds.readsWaited = m_counts.readsWaited;
 }
 
 void FolderWalk::visit(const QString &folder, int depth)
@@ -154,12 +155,12 @@ void FolderWalk::visit(const QString &folder, int depth)
     if (seam().beforeVisit)
         seam().beforeVisit(folder);
     std::shared_ptr<const Listing> listing;
-    std::shared_ptr<bool> descent;
+    FolderReadAhead::Descent descent;
     const Read read = obtain(folder, depth, listing, descent);
     if (read == Read::Missing)
         return;
     if (read == Read::Done)
-        收集文件夹文件(folder, *listing);
+        收集文件夹文件(folder, listing);
     if (!m_host.includeSubfolders()) {
         if (m_ahead)
             m_ahead->skipBelow(depth);
@@ -188,16 +189,17 @@ void FolderWalk::visit(const QString &folder, int depth)
 }
 
 FolderWalk::Read FolderWalk::obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing,
-                                    std::shared_ptr<bool> &descent)
+                                    FolderReadAhead::Descent &descent)
 {
     const ReadAheadSettings &settings = readAheadSettings();
-    if (!m_ahead && settings.when == ReadAheadSettings::When::Always) {
-        startReadAhead();
+    if (!m_ahead && settings.aheadFromStart()) {
+        startReadAhead(false);
         m_ahead->queueFolder(folder, depth);
         queueAboveForReadAhead();
     }
-    // Back to reading one by one where the read-ahead found the cache warm.
-    if (m_ahead && settings.when == ReadAheadSettings::When::Auto && m_ahead->cached()) {
+    // With no core to spare, back to reading one by one where the read-ahead
+    // found the cache warm: the workers would only take turns with the walk.
+    if (m_ahead && !settings.aheadFromStart() && settings.when == ReadAheadSettings::When::Auto && m_ahead->cached()) {
         finishReadAhead();
         m_meter = WaitMeter();
     }
@@ -213,11 +215,11 @@ FolderWalk::Read FolderWalk::obtain(const QString &folder, int depth, std::share
         read = readWithSeam(folder, *own);
         m_meter.stop();
         listing = own;
-        descent = std::make_shared<bool>(false);
+        descent = std::make_shared<std::atomic<bool>>(false);
         // A folder read that waited for the disk is seldom the last: from here
         // on the next folders are read ahead, in the order the walk goes.
         if (settings.when == ReadAheadSettings::When::Auto && m_meter.slow(settings)) {
-            startReadAhead();
+            startReadAhead(true);
             if (read == Read::Done && 能否枚举(*listing))
                 m_ahead->queueSubfolders(folder, listing, 0, depth + 1, descent);
             queueAboveForReadAhead();
@@ -231,10 +233,10 @@ FolderWalk::Read FolderWalk::obtain(const QString &folder, int depth, std::share
     return read;
 }
 
-void FolderWalk::startReadAhead()
+void FolderWalk::startReadAhead(bool waiting)
 {
     // Nothing below a folder is read ahead while subfolders are not searched.
-    m_ahead = std::make_unique<FolderReadAhead>(readWithSeam, readAheadSettings(), m_host.includeSubfolders());
+    m_ahead = std::make_unique<FolderReadAhead>(readWithSeam, readAheadSettings(), m_host.includeSubfolders(), waiting);
     m_counts.used = true;
 }
 
@@ -243,7 +245,7 @@ void FolderWalk::queueAboveForReadAhead()
     // What the walk has yet to reach above the folder it is in, innermost
     // first: the subfolders after the one it went into, at every level.
     for (auto f = m_frames.rbegin(); f != m_frames.rend(); ++f)
-        m_ahead->queueSubfolders(*f->folder, f->listing, f->at + 1, f->depth + 1, std::make_shared<bool>(true));
+        m_ahead->queueSubfolders(*f->folder, f->listing, f->at + 1, f->depth + 1, std::make_shared<std::atomic<bool>>(true));
 }
 
 void FolderWalk::finishReadAhead()
@@ -255,6 +257,8 @@ void FolderWalk::finishReadAhead()
     m_counts.ready += stats.readAhead;
     m_counts.waited += stats.waited;
     m_counts.restarts += stats.restarts;
+    m_counts.mostReading = std::max(m_counts.mostReading, stats.most);
+    m_counts.readsWaited = m_ahead->waiting();
     m_ahead.reset();
 }
 
@@ -294,8 +298,9 @@ void FolderWalk::preparePattern()
         m_asciiExtension = latin.toLower();
 }
 
-void FolderWalk::收集文件夹文件(const QString &folder, const Listing &listing)
+void FolderWalk::收集文件夹文件(const QString &folder, const std::shared_ptr<const Listing> &shared)
 {
+    const Listing &listing = *shared;
     const QString folderPath = folderPathOf(folder);
     preparePattern();
     m_state.Finds.beginFolder(folderPath);
@@ -304,6 +309,10 @@ void FolderWalk::收集文件夹文件(const QString &folder, const Listing &lis
     m_progressValue = 1;
     m_progressDirty = true;
 
+    // The status names the folder's latest file: the text is joined only
+    // when it is shown.
+    m_statusText = folderPath;
+    m_statusListing = shared;
     int n = 0;
     for (const Entry &e : listing.entries) {
         if (!e.isFile)
@@ -314,8 +323,6 @@ void FolderWalk::收集文件夹文件(const QString &folder, const Listing &lis
         m_progressValue = n;
         m_progressDirty = true;
         m_statusKind = Pending::File;
-        m_statusText = folderPath;
-        m_statusListing = &listing;
         m_statusEntry = &e;
 
         const char *raw = listing.raw(e);
@@ -330,8 +337,6 @@ void FolderWalk::收集文件夹文件(const QString &folder, const Listing &lis
             break;
     }
     flushAndLetEventsRun();
-    m_statusListing = nullptr;
-    m_statusEntry = nullptr;
 }
 
 FoundReader::FoundReader(const WalkFinds &finds, Accept accept) : m_finds(finds), m_accept(std::move(accept)) { }
@@ -538,6 +543,8 @@ void FolderWalk::flush()
 
 void FolderWalk::flushAndLetEventsRun()
 {
+    if (!m_host.turnDue())
+        return;
     flush();
     m_host.letEventsRun();
 }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -24,6 +25,9 @@ public:
     virtual void showStatus(const QString &text) = 0;
     virtual void showProgress(int minimum, int maximum, int value) = 0;
     virtual void letEventsRun() = 0;
+    // Whether letEventsRun would let them run now: the status text is only
+    // put together for a turn that shows it.
+    virtual bool turnDue() { return true; }
 };
 
 // Walks the folder tree depth-first and records the names of the candidate
@@ -81,12 +85,15 @@ public:
     };
     static Seam &seam();
     // How the last walk's read-ahead went: folders found ready, folders
-    // waited for, and times the walk asked for a folder out of line.
+    // waited for, times the walk asked for a folder out of line, and workers
+    // reading at once at most; and whether its last reads waited for the disk.
     struct ReadAheadCounts {
         bool used = false;
         int ready = 0;
         int waited = 0;
         int restarts = 0;
+        int mostReading = 0;
+        bool readsWaited = false;
     };
     ReadAheadCounts readAheadCounts() const { return m_counts; }
 
@@ -98,11 +105,11 @@ private:
         int depth;
     };
     void visit(const QString &folder, int depth);
-    Read obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing, std::shared_ptr<bool> &descent);
-    void startReadAhead();
+    Read obtain(const QString &folder, int depth, std::shared_ptr<const Listing> &listing, std::shared_ptr<std::atomic<bool>> &descent);
+    void startReadAhead(bool waiting);
     void queueAboveForReadAhead();
     void finishReadAhead();
-    void 收集文件夹文件(const QString &folder, const Listing &listing);
+    void 收集文件夹文件(const QString &folder, const std::shared_ptr<const Listing> &listing);
     bool isCandidate(const Listing &listing, const Entry &e) const;
     void preparePattern();
     // The screen shows the latest status and bar value; writing them once per
@@ -121,7 +128,7 @@ private:
     enum class Pending { None, Text, Folder, File };
     Pending m_statusKind = Pending::None;
     QString m_statusText;
-    const Listing *m_statusListing = nullptr;
+    std::shared_ptr<const Listing> m_statusListing; // kept while its file may still be shown
     const Entry *m_statusEntry = nullptr;
     int m_progressMax = 100;
     int m_progressValue = 0;

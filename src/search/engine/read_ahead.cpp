@@ -11,6 +11,7 @@
 #include <cstring>
 #else
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -31,6 +32,16 @@ size_t nextFolder(const FolderWalk::Listing &l, size_t from)
 }
 
 constexpr auto Slice = std::chrono::milliseconds(10);
+
+// A worker's name, as `top -H` and a debugger show it.
+void nameThread(const char *name)
+{
+#if !defined(Q_OS_WIN) && defined(__GLIBC__)
+    ::pthread_setname_np(::pthread_self(), name);
+#else
+    Q_UNUSED(name);
+#endif
+}
 
 } // namespace
 
@@ -54,20 +65,48 @@ struct FolderReadAhead::Item {
     bool wanted = false; // the walk waits for it
     Read read = Read::Missing;
     std::shared_ptr<Listing> listing;
-    Descent own = std::make_shared<bool>(false);
+    Descent own = std::make_shared<std::atomic<bool>>(false);
     // A marker:
     std::shared_ptr<const Listing> parent;
     size_t next = 0;
 };
 
-FolderReadAhead::FolderReadAhead(Reader reader, const ReadAheadSettings &settings, bool descending)
+FolderReadAhead::FolderReadAhead(Reader reader, const ReadAheadSettings &settings, bool descending, bool waiting)
     : m_reader(std::move(reader)), m_settings(settings), m_speculate(descending)
 {
     m_settings.threads = std::max(1, m_settings.threads);
     m_settings.folders = std::max(1, m_settings.folders);
-    m_lanes = m_settings.threads;
-    for (int i = 0; i < ReadLanes::most(m_settings); ++i)
-        m_threads.emplace_back([this, i] { work(i); });
+    // Reads that waited before this began count as this one's own, until
+    // as many reads of its own have passed.
+    for (int i = 0; waiting && i < m_settings.waitsBeforeStart && i < static_cast<int>(std::size(m_waits)); ++i)
+        m_waits[std::size(m_waits) - 1 - i] = true;
+    m_lanes = lanesNow();
+    std::lock_guard lock(m_mutex);
+    startWorkers();
+}
+
+bool FolderReadAhead::room() const
+{
+    return m_held < m_settings.folders && m_heldBytes < m_settings.bytes;
+}
+
+// Workers for every lane; only the walk's thread starts them, holding the lock.
+void FolderReadAhead::startWorkers()
+{
+    while (static_cast<int>(m_threads.size()) < m_lanes && !m_stopping) {
+        const int lane = static_cast<int>(m_threads.size());
+        m_threads.emplace_back([this, lane] { work(lane); });
+    }
+}
+
+// A few workers while the cache answers, all of them where reads wait, and
+// more where each read takes a network's round trips.
+int FolderReadAhead::lanesNow() const
+{
+    if (m_took.lanes(m_settings) > m_settings.threads)
+        return ReadLanes::most(m_settings);
+    const auto waits = std::count(std::begin(m_waits), std::end(m_waits), true);
+    return waits >= m_settings.waitsBeforeStart ? m_settings.threads : std::max(1, std::min(m_settings.fewThreads, m_settings.threads));
 }
 
 FolderReadAhead::~FolderReadAhead()
@@ -146,7 +185,7 @@ FolderReadAhead::Items::iterator FolderReadAhead::pick()
     // the walk is going down (it stops when subfolders are unticked). The look
     // stops a few bounds' worth down the line: past folders not to be read yet
     // (below one the walk may not go into) it would find little.
-    const bool room = m_held < m_settings.folders && m_heldBytes < m_settings.bytes;
+    const bool room = this->room();
     int place = 0;
     for (auto it = m_open.begin(); it != m_open.end() && place < 4 * m_settings.folders;) {
         if ((*it)->marker && !expand(it, true))
@@ -166,71 +205,95 @@ FolderReadAhead::Items::iterator FolderReadAhead::pick()
 
 void FolderReadAhead::work(int lane)
 {
+    nameThread("folder reader");
     WaitMeter meter;
+    struct Read1 {
+        std::shared_ptr<Item> item;
+        std::shared_ptr<Listing> listing;
+        Read read = Read::Missing;
+    };
+    std::vector<Read1> batch;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         if (lane >= m_lanes) {
             m_parked.wait(lock);
             continue;
         }
-        const auto it = pick();
-        if (it == m_open.end()) {
+        // While the cache answers, a worker takes a few folders at once: the
+        // lock is then taken a few times per batch rather than per folder,
+        // and the walk meets it free. Where reads wait, one at a time, so
+        // that no folder waits behind another's read.
+        const int most = m_lanes < m_settings.threads || m_lanes == 1 ? 8 : 1;
+        batch.clear();
+        for (auto it = pick(); it != m_open.end(); it = pick()) {
+            const std::shared_ptr<Item> item = *it;
+            item->state = Item::State::Reading;
+            ++m_held;
+            ++m_busy;
+            batch.push_back({item, std::make_shared<Listing>()});
+            if (static_cast<int>(batch.size()) >= most || item->wanted)
+                break;
+        }
+        if (batch.empty()) {
             ++m_idle;
             m_work.wait(lock);
             --m_idle;
             continue;
         }
-        const std::shared_ptr<Item> item = *it;
-        item->state = Item::State::Reading;
-        ++m_held;
-        ++m_busy;
+        m_stats.most = std::max(m_stats.most, m_busy);
         // One wakes the next while there may be more to read: waking them all
         // at every change would cost more switches than the reads on a
         // two-core machine.
-        if (m_idle > 0 && m_held < m_settings.folders)
+        if (m_idle > 0 && room())
             m_work.notify_one();
         lock.unlock();
-        auto listing = std::make_shared<Listing>();
-        const auto start = std::chrono::steady_clock::now();
-        meter.start();
-        const Read read = m_reader(item->path, *listing);
-        meter.stop();
-        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        std::chrono::microseconds took[8];
+        bool waited[8];
+        for (size_t i = 0; i < batch.size(); ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            meter.start();
+            batch[i].read = m_reader(batch[i].item->path, *batch[i].listing);
+            meter.stop();
+            took[i] = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+            waited[i] = meter.waited();
+        }
         lock.lock();
-        --m_busy;
-        m_waits[m_reads++ % std::size(m_waits)] = meter.waited();
-        // Every worker reads folders, and more where each read takes a
-        // network's round trips.
-        m_took.add(took);
-        if (const int lanes = m_took.lanes(m_settings) > m_settings.threads ? ReadLanes::most(m_settings) : m_settings.threads;
-            lanes != m_lanes) {
+        bool wanted = false;
+        for (size_t i = 0; i < batch.size(); ++i) {
+            const std::shared_ptr<Item> &item = batch[i].item;
+            const std::shared_ptr<Listing> &listing = batch[i].listing;
+            --m_busy;
+            m_waits[m_reads++ % std::size(m_waits)] = waited[i];
+            m_took.add(took[i]);
+            if (item->dropped)
+                continue; // its place already went back
+            item->state = Item::State::Ready;
+            item->read = batch[i].read;
+            item->listing = listing;
+            m_heldBytes += bytesOf(*listing);
+            // Its subfolders come right after it, in both lines.
+            if (item->read == Read::Done && listing->subfoldersEnumerable && nextFolder(*listing, 0) < listing->entries.size()) {
+                auto marker = std::make_shared<Item>();
+                marker->marker = true;
+                marker->path = item->path;
+                marker->depth = item->depth + 1;
+                marker->descent = item->own;
+                marker->parent = listing;
+                insert(std::next(item->self), std::move(marker), item->open);
+            }
+            m_open.erase(item->open);
+            item->open = m_open.end();
+            wanted = wanted || item->wanted;
+        }
+        batch.clear();
+        if (const int lanes = lanesNow(); lanes != m_lanes) {
             if (lanes > m_lanes)
                 m_parked.notify_all();
             m_lanes = lanes;
         }
-        if (item->dropped) {
-            if (m_busy == 0)
-                m_changed.notify_all();
-            continue; // its place already went back
-        }
-        item->state = Item::State::Ready;
-        item->read = read;
-        item->listing = listing;
-        m_heldBytes += bytesOf(*listing);
-        // Its subfolders come right after it, in both lines.
-        if (read == Read::Done && listing->subfoldersEnumerable && nextFolder(*listing, 0) < listing->entries.size()) {
-            auto marker = std::make_shared<Item>();
-            marker->marker = true;
-            marker->path = item->path;
-            marker->depth = item->depth + 1;
-            marker->descent = item->own;
-            marker->parent = listing;
-            insert(std::next(item->self), std::move(marker), item->open);
+        if (m_idle > 0 && room())
             m_work.notify_one();
-        }
-        m_open.erase(item->open);
-        item->open = m_open.end();
-        if (item->wanted || m_busy == 0)
+        if (wanted || m_busy == 0)
             m_changed.notify_all();
     }
     m_changed.notify_all();
@@ -262,6 +325,7 @@ void FolderReadAhead::waitTurning(std::unique_lock<std::mutex> &lock, const std:
 FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, const Turn &turn)
 {
     std::unique_lock lock(m_mutex);
+    startWorkers();
     auto front = m_items.begin();
     while (front != m_items.end() && (*front)->marker && !expand(front, false)) { }
     if (front == m_items.end() || (*front)->path != folder) {
@@ -288,17 +352,23 @@ FolderReadAhead::Taken FolderReadAhead::take(const QString &folder, int depth, c
     --m_held;
     m_heldBytes -= bytesOf(*item->listing);
     erase(*item);
-    m_work.notify_one();
+    // Idle workers wake once the walk has used up half of what they read:
+    // waking one for every folder taken would cost a switch per folder.
+    if (m_idle > 0 && m_held <= m_settings.folders / 2 && m_heldBytes <= m_settings.bytes / 2)
+        m_work.notify_one();
     return taken;
 }
 
 void FolderReadAhead::descend(const Taken &taken)
 {
-    std::lock_guard lock(m_mutex);
+    // Read without the lock: only where the walk stopped going down does
+    // this descent let more be read.
     *taken.descent = true;
-    if (!m_speculate)
-        m_work.notify_all();
+    if (m_speculate)
+        return;
+    std::lock_guard lock(m_mutex);
     m_speculate = true;
+    m_work.notify_all();
 }
 
 void FolderReadAhead::skipBelow(int depth)
@@ -330,6 +400,12 @@ void FolderReadAhead::finish(const Turn &turn)
     for (std::thread &t : m_threads)
         t.join();
     m_threads.clear();
+}
+
+bool FolderReadAhead::waiting() const
+{
+    std::lock_guard lock(m_mutex);
+    return std::count(std::begin(m_waits), std::end(m_waits), true) >= m_settings.waitsBeforeStart;
 }
 
 bool FolderReadAhead::cached() const
@@ -401,6 +477,7 @@ bool FactReadAhead::next(Fact &out, std::chrono::milliseconds wait)
 
 void FactReadAhead::work(int lane)
 {
+    nameThread("file facts");
     // A few names of one folder at a time: the folder is looked up once for
     // them, and the other workers take the next few meanwhile.
     constexpr int Batch = 16;

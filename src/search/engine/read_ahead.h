@@ -24,7 +24,7 @@ public:
     using Reader = std::function<Read(const QString &folder, Listing &listing)>;
     using Turn = std::function<void()>;
     // Whether the walk went below a folder, shared by that folder's subfolders.
-    using Descent = std::shared_ptr<bool>;
+    using Descent = std::shared_ptr<std::atomic<bool>>;
 
     struct Taken {
         Read read = Read::Missing;
@@ -35,10 +35,12 @@ public:
         int readAhead = 0; // folders ready before the walk asked for them
         int waited = 0;    // folders the walk had to wait for
         int restarts = 0;  // the walk asked for a folder not next in line
+        int most = 0;      // workers reading at once, at most
     };
 
-    // descending: whether the walk goes below the folders it takes, for now.
-    FolderReadAhead(Reader reader, const ReadAheadSettings &settings, bool descending);
+    // descending: whether the walk goes below the folders it takes, for now;
+    // waiting: whether the reads so far waited for the disk.
+    FolderReadAhead(Reader reader, const ReadAheadSettings &settings, bool descending, bool waiting);
     ~FolderReadAhead();
     FolderReadAhead(const FolderReadAhead &) = delete;
     FolderReadAhead &operator=(const FolderReadAhead &) = delete;
@@ -54,9 +56,10 @@ public:
     void skipBelow(int depth);
     // Until nothing more may be read for now (for tests).
     void settle();
-    // Whether the last reads hardly ever waited for the disk: reading ahead
-    // then costs the walk more than it saves.
+    // Whether the last reads hardly ever waited for the disk (of enough
+    // reads to tell), and whether they keep waiting.
     bool cached() const;
+    bool waiting() const;
     // Drops what is left and joins every worker once its current call has
     // returned, taking turns while it waits. A call stuck on a dead mount
     // cannot be cut short, so neither can this wait.
@@ -73,6 +76,9 @@ private:
     void erase(const Item &item);
     void drop(Items::iterator it);
     void waitTurning(std::unique_lock<std::mutex> &lock, const std::function<bool()> &done, const Turn &turn);
+    int lanesNow() const;
+    void startWorkers();
+    bool room() const;
 
     Reader m_reader;
     ReadAheadSettings m_settings;
@@ -84,16 +90,16 @@ private:
     Items m_open;                      // those still to read or being read, and markers, in that order
     int m_held = 0;                    // listings read or being read, not yet taken
     size_t m_heldBytes = 0;
-    int m_busy = 0;   // workers inside a read
-    int m_idle = 0;   // workers waiting for something to read
-    bool m_speculate; // the walk went below the last folder it took
+    int m_busy = 0;                // workers inside a read
+    int m_idle = 0;                // workers waiting for something to read
+    std::atomic<bool> m_speculate; // the walk went below the last folder it took; set by the walk only
     bool m_stopping = false;
     Stats m_stats;
     bool m_waits[64] = {}; // of the last reads, whether each waited
     int m_reads = 0;
     ReadLanes m_took;
-    int m_lanes = 1; // workers that may read now
-    std::vector<std::thread> m_threads;
+    int m_lanes = 1;                    // workers that may read now
+    std::vector<std::thread> m_threads; // started by the walk's thread as the lanes grow
 };
 
 // The facts (size, time) of the names a walk accepted, stat'ed by worker

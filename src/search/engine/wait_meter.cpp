@@ -3,6 +3,7 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <iterator>
+#include <thread>
 #include <type_traits>
 
 #ifndef Q_OS_WIN
@@ -22,6 +23,11 @@ long voluntarySwitches()
 }
 
 } // namespace
+
+int ReadAheadSettings::machineCores()
+{
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 ReadAheadSettings &readAheadSettings()
 {
@@ -61,7 +67,7 @@ void ReadLanes::add(std::chrono::microseconds perCall)
 
 int ReadLanes::lanes(const ReadAheadSettings &settings) const
 {
-    const int few = std::min(settings.fewThreads, settings.threads);
+    const int few = std::max(1, std::min(settings.fewThreads, settings.threads));
     if (m_count < 8)
         return few;
     std::chrono::microseconds took[std::extent_v<decltype(m_took)>];

@@ -30,6 +30,14 @@ struct ReadAheadSettings {
     // or of a few files' facts) waited for the disk, this long in all.
     int waitsBeforeStart = 4;
     std::chrono::microseconds waitedBeforeStart{500};
+    // With a core to spare, folders are read ahead from the first, by
+    // `fewThreads` while the cache answers: the kernel's listing of the next
+    // folders then runs beside the walk's own work. With one core only once
+    // reads wait, and no longer when they stop waiting.
+    int cores = machineCores();
+
+    static int machineCores();
+    bool aheadFromStart() const { return when == When::Always || (when == When::Auto && cores > 1); }
 };
 ReadAheadSettings &readAheadSettings();
 
