@@ -21,6 +21,18 @@ using Listing = FolderWalk::Listing;
 using When = ReadAheadSettings::When;
 using namespace std::chrono_literals;
 
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr bool UnderSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer) || __has_feature(address_sanitizer)
+constexpr bool UnderSanitizer = true;
+#else
+constexpr bool UnderSanitizer = false;
+#endif
+#else
+constexpr bool UnderSanitizer = false;
+#endif
+
 // Read-ahead settings for one walk; they and the seam are put back afterwards.
 struct Tuning {
     ReadAheadSettings saved = readAheadSettings();
@@ -263,8 +275,11 @@ TEST(ReadAhead, ReadsAheadWhereACoreIsSpareOrReadsKeepWaiting)
         const SearchState s = walkAll(t.root());
         EXPECT_EQ(s.Finds.size(), 150u);
         EXPECT_TRUE(onWalker >= c.minOnWalker && onWalker <= c.maxOnWalker) << onWalker.load();
-        EXPECT_TRUE(c.mostAtOnce > 0 ? most <= c.mostAtOnce : most >= -c.mostAtOnce) << most.load();
-        EXPECT_EQ(s.Finds.readsWaited, c.factsAhead);
+        // A sanitizer's own locks and mappings put readers to sleep: any read may look like a wait.
+        if (c.mostAtOnce < 0 || !UnderSanitizer) {
+            EXPECT_TRUE(c.mostAtOnce > 0 ? most <= c.mostAtOnce : most >= -c.mostAtOnce) << most.load();
+            EXPECT_EQ(s.Finds.readsWaited, c.factsAhead);
+        }
     }
 }
 
