@@ -47,14 +47,21 @@ int SearchCommand::加入列表(ResultModel &model, IconStore &icons, const std:
         int icon;
     };
     QHash<QString, Seen> seen;
+    // The reader shares one text per extension and per type: while these
+    // files live, texts at the same place are the same texts.
+    QHash<std::pair<const QChar *, const QChar *>, int> byPlace;
     std::vector<const FoundFile *> fresh;
     std::vector<int> iconOf;
     fresh.reserve(files.size());
     iconOf.reserve(files.size());
     for (const FoundFile *f : files) {
         int icon = 0;
-        auto it = seen.find(f->Extension);
-        if (it != seen.end() && it->type == f->TypeName) {
+        const std::pair place(f->Extension.constData(), f->TypeName.constData());
+        auto at = byPlace.constFind(place);
+        auto it = at != byPlace.constEnd() ? seen.end() : seen.find(f->Extension);
+        if (at != byPlace.constEnd()) {
+            icon = *at;
+        } else if (it != seen.end() && it->type == f->TypeName) {
             icon = it->icon;
         } else {
             const QString key = QStringLiteral("K") + f->Extension + QLatin1Char('.') + f->TypeName;
@@ -63,6 +70,8 @@ int SearchCommand::加入列表(ResultModel &model, IconStore &icons, const std:
                 icon = icons.addFileIcon(key, f->FullPath());
             seen.insert(f->Extension, Seen{f->TypeName, icon});
         }
+        if (at == byPlace.constEnd())
+            byPlace.insert(place, icon);
         fresh.push_back(f);
         iconOf.push_back(icon > 0 ? icon : 0);
     }

@@ -487,24 +487,33 @@ void FoundReader::addFound(std::vector<FoundFile> &out, const QString &folder, c
     FoundFile f;
     f.FileName = DecodeFileName(name, static_cast<qsizetype>(std::strlen(name)));
     const qsizetype d = f.FileName.lastIndexOf(QLatin1Char('.'));
-    f.Extension = d < 0 ? QString() : extensionFor(QStringView(f.FileName).mid(d + 1));
-    f.TypeName = typeNameFor(f.Extension);
+    const Kind &kind = kindFor(d < 0 ? QStringView() : QStringView(f.FileName).mid(d + 1), d >= 0);
+    f.Extension = kind.lower;
+    f.TypeName = kind.type;
     f.Size = size;
     f.FolderPath = folder;
     f.MTime = mtime;
     out.push_back(std::move(f));
 }
 
-const QString &FoundReader::extensionFor(QStringView extension)
+const FoundReader::Kind &FoundReader::kindFor(QStringView extension, bool dotted)
 {
-    // One shared lower-case text per extension; a folder rarely holds many.
-    for (const auto &[raw, lower] : m_extensions)
-        if (raw == extension)
-            return lower;
-    if (m_extensions.size() >= 64)
-        m_extensions.erase(m_extensions.begin());
-    m_extensions.emplace_back(extension.toString(), extension.toString().toLower());
-    return m_extensions.back().second;
+    // One shared lower-case text and type name per extension; the files of
+    // a folder mostly share a few, and the one before is asked first.
+    if (m_lastKind < m_kinds.size() && m_kinds[m_lastKind].dotted == dotted && m_kinds[m_lastKind].raw == extension)
+        return m_kinds[m_lastKind];
+    for (size_t i = 0; i < m_kinds.size(); ++i)
+        if (m_kinds[i].dotted == dotted && m_kinds[i].raw == extension)
+            return m_kinds[m_lastKind = i];
+    if (m_kinds.size() >= 64)
+        m_kinds.erase(m_kinds.begin());
+    Kind k;
+    k.dotted = dotted;
+    k.raw = extension.toString();
+    k.lower = dotted ? k.raw.toLower() : QString();
+    k.type = typeNameFor(k.lower);
+    m_kinds.push_back(std::move(k));
+    return m_kinds[m_lastKind = m_kinds.size() - 1];
 }
 
 QString FoundReader::typeNameFor(const QString &extension)
@@ -567,6 +576,91 @@ FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
 
 #else
 
+namespace {
+
+// A folder's entries in the order the file system lists them. On Linux they
+// come by getdents64 into one buffer per thread: no directory stream to
+// allocate, nor the two calls that set one up, for each folder.
+class Entries {
+public:
+    explicit Entries(int fd) : m_fd(fd)
+    {
+#ifndef Q_OS_LINUX
+        m_dir = ::fdopendir(fd);
+#endif
+    }
+    ~Entries()
+    {
+#ifdef Q_OS_LINUX
+        ::close(m_fd);
+#else
+        if (m_dir)
+            ::closedir(m_dir);
+        else
+            ::close(m_fd);
+#endif
+    }
+    bool opened() const
+    {
+#ifdef Q_OS_LINUX
+        return true;
+#else
+        return m_dir != nullptr;
+#endif
+    }
+    // The next entry's name and type; false at the end or on an error.
+    bool next(const char *&name, unsigned char &type)
+    {
+#ifdef Q_OS_LINUX
+        if (m_at >= m_end) {
+            const ssize_t n = ::getdents64(m_fd, buffer(), BufferBytes);
+            if (n <= 0) {
+                m_failed = n < 0;
+                return false;
+            }
+            m_at = 0;
+            m_end = static_cast<size_t>(n);
+        }
+        const auto *d = reinterpret_cast<const dirent64 *>(buffer() + m_at);
+        m_at += d->d_reclen;
+        name = d->d_name;
+        type = d->d_type;
+        return true;
+#else
+        errno = 0;
+        const dirent *d = ::readdir(m_dir);
+        if (!d) {
+            m_failed = errno != 0;
+            return false;
+        }
+        name = d->d_name;
+        type = d->d_type;
+        return true;
+#endif
+    }
+    bool failed() const
+    {
+        return m_failed;
+    }
+
+private:
+#ifdef Q_OS_LINUX
+    static constexpr size_t BufferBytes = 64 * 1024;
+    static char *buffer()
+    {
+        thread_local std::unique_ptr<char[]> b(new char[BufferBytes]);
+        return b.get();
+    }
+    size_t m_at = 0, m_end = 0;
+#else
+    DIR *m_dir = nullptr;
+#endif
+    int m_fd;
+    bool m_failed = false;
+};
+
+} // namespace
+
 FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
 {
     const int fd = ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -574,15 +668,16 @@ FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
     // to tell a missing folder from one that cannot be read.
     if (fd < 0)
         return FolderExists(folder) ? Read::Unreadable : Read::Missing;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
+    Entries entries(fd);
+    if (!entries.opened())
         return Read::Unreadable;
-    }
+    // Room for a typical folder at once, rather than growing a few times.
+    listing.names.reserve(512);
+    listing.entries.reserve(16);
     bool staged = false;
-    errno = 0;
-    while (const dirent *d = ::readdir(dir)) {
-        const char *n = d->d_name;
+    const char *n = nullptr;
+    unsigned char type = DT_UNKNOWN;
+    while (entries.next(n, type)) {
         if (n[0] == '.') {
             if (n[1] == 0 || (n[1] == '.' && n[2] == 0))
                 continue;
@@ -590,7 +685,6 @@ FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
             // reads again only the folders where such names were seen.
             staged = staged || std::strncmp(n, StagedNamePrefix, sizeof StagedNamePrefix - 1) == 0;
         }
-        unsigned char type = d->d_type;
         if (type == DT_UNKNOWN) {
             struct stat st;
             if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) == 0)
@@ -605,11 +699,9 @@ FolderWalk::Read FolderWalk::readFolder(const QString &folder, Listing &listing)
         }
         if (file || folderEntry)
             listing.add(n, std::strlen(n), file, folderEntry);
-        errno = 0;
     }
-    if (errno != 0)
+    if (entries.failed())
         listing.subfoldersEnumerable = false;
-    ::closedir(dir);
     if (staged)
         NoteStagedNamesIn(folder);
     return Read::Done;

@@ -161,7 +161,11 @@ private:
     void addFound(std::vector<FoundFile> &out, const QString &folder, const char *name, qint64 size, qint64 mtime);
     void closeFolder();
     QString typeNameFor(const QString &extension);
-    const QString &extensionFor(QStringView extension);
+    struct Kind {
+        bool dotted = false; // "name." has an empty extension, "name" none
+        QString raw, lower, type;
+    };
+    const Kind &kindFor(QStringView extension, bool dotted);
 
     const WalkFinds &m_finds;
     Accept m_accept;
@@ -170,8 +174,9 @@ private:
     int m_dirFd = -1; // the current run's folder, opened at its first accepted name
     bool m_dirTried = false;
     // The reader's own, on the thread that calls read: workers only stat.
-    std::vector<std::pair<QString, QString>> m_extensions; // as named -> lower case
-    std::unique_ptr<FactReadAhead> m_ahead;                // once stat calls keep the reader waiting
-    WaitMeter m_meter;                                     // of a few stat calls at a time
-    std::chrono::microseconds m_typeLookups{0};            // type names looked up since the last measure
+    std::vector<Kind> m_kinds; // by extension as named
+    size_t m_lastKind = 0;
+    std::unique_ptr<FactReadAhead> m_ahead;     // once stat calls keep the reader waiting
+    WaitMeter m_meter;                          // of a few stat calls at a time
+    std::chrono::microseconds m_typeLookups{0}; // type names looked up since the last measure
 };
