@@ -295,14 +295,16 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
         int onReader;            // of the 200 names
         bool many;               // more than the two quick lanes at once
         bool walkWaited = false; // its folder reads did: the facts wait for the same disk
+        int cores = 1;           // more: one worker stats in step with the rows
     };
     const Case cases[] = {
-        {When::Auto, 0, 256, 200, false},  {When::Auto, 300, 256, 128, false}, {When::Always, 0, 1, 0, false},
-        {When::Always, 50, 256, 0, false}, {When::Always, 3000, 256, 0, true}, {When::Auto, 0, 256, 0, false, true},
+        {When::Auto, 0, 256, 200, false},         {When::Auto, 300, 256, 128, false},       {When::Always, 0, 1, 0, false},
+        {When::Always, 50, 256, 0, false},        {When::Always, 3000, 256, 0, true},       {When::Auto, 0, 256, 0, false, true},
+        {When::Auto, 0, 256, 0, false, false, 2}, {When::Auto, 300, 1, 0, false, false, 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.delayUs);
-        Tuning tuning({.when = c.when, .threads = 8, .fewThreads = 2, .slowCall = 1ms, .facts = c.ahead});
+        Tuning tuning({.when = c.when, .threads = 8, .fewThreads = 2, .slowCall = 1ms, .facts = c.ahead, .cores = c.cores});
         TempTree t;
         for (int i = 0; i < 200; ++i)
             t.file(QStringLiteral("d%1/f").arg(i % 20) + QString::number(i));
@@ -327,6 +329,9 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
         EXPECT_LE(lag, c.ahead + 64) << "facts are asked for a bounded number of names ahead";
         EXPECT_EQ(onReader, c.onReader);
         EXPECT_EQ(most > 2, c.many);
+        if (c.cores > 1 && !c.walkWaited) {
+            EXPECT_EQ(most, 1) << "one worker, in the rows' order";
+        }
         EXPECT_EQ(most > 8, c.delayUs >= 2000) << "more than the usual workers only where calls wait like a network's";
     }
 }

@@ -359,10 +359,15 @@ void FoundReader::closeFolder()
 bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most)
 {
     const ReadAheadSettings &settings = readAheadSettings();
+    // Where the walk's reads waited, the facts wait for the same disk: many
+    // workers read them. Else with a core to spare one worker stats them in
+    // step with the rows.
     const bool ahead =
         settings.when == ReadAheadSettings::When::Always || (settings.when == ReadAheadSettings::When::Auto && m_finds.readsWaited);
     if (!m_ahead && ahead)
         m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
+    else if (!m_ahead && settings.aheadFromStart())
+        m_ahead = std::make_unique<FactStream>(m_finds, settings);
     if (m_ahead)
         return readInLine(out, enough, most);
     const std::vector<WalkFinds::Run> &runs = m_finds.runs();
@@ -465,7 +470,7 @@ bool FoundReader::readInLine(std::vector<FoundFile> &out, const std::function<bo
         }
         if (m_ahead->empty())
             return true;
-        FactReadAhead::Fact fact;
+        FactSource::Fact fact;
         if (!m_ahead->next(fact, std::chrono::milliseconds(10))) {
             if (enough && enough())
                 return false;

@@ -13,7 +13,7 @@
 #include <vector>
 
 class FolderReadAhead;
-class FactReadAhead;
+class FactSource;
 
 // What the walk needs from the window that runs it. The walk reads the two
 // flags afresh at every check, so the user can change them between folders.
@@ -176,7 +176,7 @@ private:
     // The reader's own, on the thread that calls read: workers only stat.
     std::vector<Kind> m_kinds; // by extension as named
     size_t m_lastKind = 0;
-    std::unique_ptr<FactReadAhead> m_ahead;     // once stat calls keep the reader waiting
+    std::unique_ptr<FactSource> m_ahead;        // where stat calls wait, or a core is spare
     WaitMeter m_meter;                          // of a few stat calls at a time
     std::chrono::microseconds m_typeLookups{0}; // type names looked up since the last measure
 };

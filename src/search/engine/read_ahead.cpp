@@ -542,3 +542,90 @@ void FactReadAhead::work(int lane)
         }
     }
 }
+
+FactStream::FactStream(const WalkFinds &finds, const ReadAheadSettings &settings)
+    : m_finds(finds), m_slots(static_cast<size_t>(std::max(1, settings.facts))), m_ring(new Fact[m_slots])
+{
+    m_worker = std::thread([this] { work(); });
+}
+
+FactStream::~FactStream()
+{
+    m_stop = true;
+    // A change the worker's wait sees; nothing is read past this.
+    m_added.fetch_add(1, std::memory_order_release);
+    m_added.notify_one();
+    m_worker.join();
+}
+
+void FactStream::add(size_t run, const char *name)
+{
+    const size_t at = m_added.load(std::memory_order_relaxed);
+    m_ring[at % m_slots] = Fact{run, name};
+    m_added.store(at + 1, std::memory_order_release);
+    m_added.notify_one();
+}
+
+bool FactStream::next(Fact &out, std::chrono::milliseconds wait)
+{
+    if (empty())
+        return false;
+    const auto until = std::chrono::steady_clock::now() + wait;
+    // The worker is seldom far behind: a short sleep, not a lock, waits for it.
+    while (m_statted.load(std::memory_order_acquire) == m_taken) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    out = m_ring[m_taken++ % m_slots];
+    return true;
+}
+
+void FactStream::work()
+{
+    nameThread("file facts");
+    size_t at = 0;
+    size_t dirRun = SIZE_MAX;
+    int dir = -1;
+    for (;;) {
+        const size_t added = m_added.load(std::memory_order_acquire);
+        if (m_stop.load(std::memory_order_relaxed))
+            break;
+        if (at == added) {
+            m_added.wait(added, std::memory_order_acquire);
+            continue;
+        }
+        Fact &f = m_ring[at % m_slots];
+#ifdef Q_OS_WIN
+        Q_UNUSED(dir);
+        Q_UNUSED(dirRun);
+        if (FolderWalk::seam().beforeFacts)
+            FolderWalk::seam().beforeFacts(f.name);
+        const QFileInfo fi(JoinPath(m_finds.runs()[f.run].folder, DecodeFileName(f.name, static_cast<qsizetype>(std::strlen(f.name)))));
+        f.found = fi.isFile();
+        f.size = fi.size();
+        f.mtime = fi.lastModified().toSecsSinceEpoch();
+#else
+        if (f.run != dirRun) {
+            if (dir >= 0)
+                ::close(dir);
+            dir = ::open(EncodeFileName(m_finds.runs()[f.run].folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            dirRun = f.run;
+        }
+        if (FolderWalk::seam().beforeFacts)
+            FolderWalk::seam().beforeFacts(f.name);
+        struct stat st;
+        f.found = dir >= 0 && ::fstatat(dir, f.name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        if (f.found) {
+            f.size = st.st_size;
+            f.mtime = st.st_mtim.tv_sec;
+        }
+#endif
+        f.done = true;
+        m_statted.store(++at, std::memory_order_release);
+    }
+#ifndef Q_OS_WIN
+    if (dir >= 0)
+        ::close(dir);
+#endif
+}

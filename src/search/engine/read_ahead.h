@@ -102,9 +102,10 @@ private:
     std::vector<std::thread> m_threads; // started by the walk's thread as the lanes grow
 };
 
-// The facts (size, time) of the names a walk accepted, stat'ed by worker
-// threads a bounded number of names ahead, handed out in the walk's order.
-class FactReadAhead {
+// The facts (size, time) of the names a walk accepted, read off the
+// reader's thread a bounded number of names ahead and handed out in the
+// walk's order. Only the reader's thread calls these.
+class FactSource {
 public:
     struct Fact {
         size_t run = 0;
@@ -114,20 +115,31 @@ public:
         qint64 size = 0;
         qint64 mtime = 0;
     };
+    virtual ~FactSource() = default;
+    virtual bool full() const = 0;
+    // Queues the next accepted name (of run, in the walk's order).
+    virtual void add(size_t run, const char *name) = 0;
+    virtual bool empty() const = 0;
+    // Waits at most `wait` for the oldest name's facts; true and the facts
+    // when they are in.
+    virtual bool next(Fact &out, std::chrono::milliseconds wait) = 0;
+};
+
+// Where stat calls wait, many workers make them side by side, a few names of
+// one folder each.
+class FactReadAhead : public FactSource {
+public:
     FactReadAhead(const WalkFinds &finds, const ReadAheadSettings &settings);
     // Joins the workers once their current stat call returns; like the walk's
     // read-ahead, it cannot cut short a call stuck on a dead mount.
-    ~FactReadAhead();
+    ~FactReadAhead() override;
     FactReadAhead(const FactReadAhead &) = delete;
     FactReadAhead &operator=(const FactReadAhead &) = delete;
 
-    bool full() const;
-    // Queues the next accepted name (of run, in the walk's order).
-    void add(size_t run, const char *name);
-    bool empty() const;
-    // Waits at most `wait` for the oldest name's facts; true and the facts
-    // when they are in.
-    bool next(Fact &out, std::chrono::milliseconds wait);
+    bool full() const override;
+    void add(size_t run, const char *name) override;
+    bool empty() const override;
+    bool next(Fact &out, std::chrono::milliseconds wait) override;
 
 private:
     void work(int lane);
@@ -144,4 +156,34 @@ private:
     ReadLanes m_took;
     int m_lanes = 1; // workers that may read now
     std::vector<std::thread> m_threads;
+};
+
+// Where the cache answers and a core is spare, one worker stats the names in
+// their order while the reader's thread makes rows of those it has done.
+// Handing each name over through a lock would cost more than its stat call,
+// so they pass through a ring that each side only moves forward.
+class FactStream : public FactSource {
+public:
+    FactStream(const WalkFinds &finds, const ReadAheadSettings &settings);
+    // Joins the worker once its current stat call returns.
+    ~FactStream() override;
+    FactStream(const FactStream &) = delete;
+    FactStream &operator=(const FactStream &) = delete;
+
+    bool full() const override { return m_added.load(std::memory_order_relaxed) - m_taken >= m_slots; }
+    void add(size_t run, const char *name) override;
+    bool empty() const override { return m_added.load(std::memory_order_relaxed) == m_taken; }
+    bool next(Fact &out, std::chrono::milliseconds wait) override;
+
+private:
+    void work();
+
+    const WalkFinds &m_finds;
+    const size_t m_slots; // the names ahead, at most
+    std::unique_ptr<Fact[]> m_ring;
+    std::atomic<size_t> m_added{0};   // names put in, by the reader
+    std::atomic<size_t> m_statted{0}; // names whose facts are in, by the worker
+    size_t m_taken = 0;               // names handed out; the reader's own
+    std::atomic<bool> m_stop{false};
+    std::thread m_worker;
 };
