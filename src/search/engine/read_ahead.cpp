@@ -570,10 +570,15 @@ bool FactStream::next(Fact &out, std::chrono::milliseconds wait)
 {
     if (empty())
         return false;
-    const auto until = std::chrono::steady_clock::now() + wait;
-    // The worker is seldom far behind: a short sleep, not a lock, waits for it.
-    while (m_statted.load(std::memory_order_acquire) == m_taken) {
-        if (std::chrono::steady_clock::now() >= until)
+    const auto start = std::chrono::steady_clock::now();
+    // The worker is seldom far behind, a stat call or a few: it is waited for
+    // on this core, without a lock, and only a longer wait sleeps.
+    for (int tries = 0; m_statted.load(std::memory_order_acquire) == m_taken; ++tries) {
+        if (tries < 64) {
+            std::this_thread::yield();
+            continue;
+        }
+        if (std::chrono::steady_clock::now() - start >= wait)
             return false;
         std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
