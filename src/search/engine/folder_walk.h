@@ -32,9 +32,9 @@ public:
 
 // Walks the folder tree depth-first and records the names of the candidate
 // files of a search in SearchState::Finds. Links to folders are not descended into.
-// Where folder reads keep the walk waiting, worker threads list the next
-// folders ahead of it (read_ahead.h); the walk still takes them one by one in
-// its own order, on its own thread.
+// With a core to spare, or where folder reads keep the walk waiting, worker
+// threads list the next folders ahead of it (read_ahead.h); the walk still
+// takes them one by one in its own order, on its own thread.
 class FolderWalk {
 public:
     FolderWalk(SearchState &state, WalkHost &host);
