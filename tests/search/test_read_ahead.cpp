@@ -295,7 +295,7 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
         int onReader;            // of the 200 names
         bool many;               // more than the two quick lanes at once
         bool walkWaited = false; // its folder reads did: the facts wait for the same disk
-        int cores = 1;           // more: one worker stats in step with the rows
+        int cores = 1;           // more: a worker or two stat in step with the rows
     };
     const Case cases[] = {
         {When::Auto, 0, 256, 200, false},         {When::Auto, 300, 256, 128, false},       {When::Always, 0, 1, 0, false},
@@ -330,7 +330,7 @@ TEST(ReadAhead, FactsAreStatedAheadWhereStatCallsWait)
         EXPECT_EQ(onReader, c.onReader);
         EXPECT_EQ(most > 2, c.many);
         if (c.cores > 1 && !c.walkWaited) {
-            EXPECT_EQ(most, 1) << "one worker, in the rows' order";
+            EXPECT_LE(most, 2) << "a worker or two, in step with the rows";
         }
         EXPECT_EQ(most > 8, c.delayUs >= 2000) << "more than the usual workers only where calls wait like a network's";
     }

@@ -544,36 +544,54 @@ void FactReadAhead::work(int lane)
 }
 
 FactStream::FactStream(const WalkFinds &finds, const ReadAheadSettings &settings)
-    : m_finds(finds), m_slots(static_cast<size_t>(std::max(1, settings.facts))), m_ring(new Fact[m_slots])
+    : m_finds(finds), m_slots(static_cast<size_t>(std::max(1, settings.facts))), m_ring(new Slot[m_slots])
 {
-    m_worker = std::thread([this] { work(); });
+    // Two keep up with the rows where one, its calls about as long as making
+    // a row, does not; more would only crowd the core that makes the rows.
+    const int workers = std::clamp(settings.cores, 1, 2);
+    for (int i = 0; i < workers; ++i)
+        m_workers.emplace_back([this] { work(); });
 }
 
 FactStream::~FactStream()
 {
     m_stop = true;
-    // A change the worker's wait sees; nothing is read past this.
+    // A change the workers' wait sees; nothing is read past this.
     m_added.fetch_add(1, std::memory_order_release);
-    m_added.notify_one();
-    m_worker.join();
+    m_added.notify_all();
+    for (std::thread &t : m_workers)
+        t.join();
+}
+
+void FactStream::wake()
+{
+    m_woken = m_added.load(std::memory_order_relaxed);
+    m_added.notify_all();
 }
 
 void FactStream::add(size_t run, const char *name)
 {
     const size_t at = m_added.load(std::memory_order_relaxed);
-    m_ring[at % m_slots] = Fact{run, name};
+    Slot &slot = m_ring[at % m_slots];
+    slot.fact = Fact{run, name};
+    slot.done.store(false, std::memory_order_relaxed);
     m_added.store(at + 1, std::memory_order_release);
-    m_added.notify_one();
+    // The workers are woken for a good few names at a time, not for each.
+    if (at + 1 - m_woken >= 128)
+        wake();
 }
 
 bool FactStream::next(Fact &out, std::chrono::milliseconds wait)
 {
     if (empty())
         return false;
+    const Slot &slot = m_ring[m_taken % m_slots];
     const auto start = std::chrono::steady_clock::now();
-    // The worker is seldom far behind, a stat call or a few: it is waited for
-    // on this core, without a lock, and only a longer wait sleeps.
-    for (int tries = 0; m_statted.load(std::memory_order_acquire) == m_taken; ++tries) {
+    // The workers are seldom far behind, a stat call or a few: they are waited
+    // for on this core, without a lock, and only a longer wait sleeps.
+    for (int tries = 0; !slot.done.load(std::memory_order_acquire); ++tries) {
+        if (tries == 0 && m_woken != m_added.load(std::memory_order_relaxed))
+            wake();
         if (tries < 64) {
             std::this_thread::yield();
             continue;
@@ -582,52 +600,61 @@ bool FactStream::next(Fact &out, std::chrono::milliseconds wait)
             return false;
         std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
-    out = m_ring[m_taken++ % m_slots];
+    out = slot.fact;
+    ++m_taken;
     return true;
 }
 
 void FactStream::work()
 {
     nameThread("file facts");
-    size_t at = 0;
+    // A few names at a time, so that the workers meet on the counter seldom.
+    constexpr size_t Batch = 16;
     size_t dirRun = SIZE_MAX;
     int dir = -1;
     for (;;) {
         const size_t added = m_added.load(std::memory_order_acquire);
         if (m_stop.load(std::memory_order_relaxed))
             break;
-        if (at == added) {
+        size_t first = m_claimed.load(std::memory_order_relaxed);
+        if (first >= added) {
             m_added.wait(added, std::memory_order_acquire);
             continue;
         }
-        Fact &f = m_ring[at % m_slots];
+        const size_t n = std::min(added - first, Batch);
+        if (!m_claimed.compare_exchange_weak(first, first + n, std::memory_order_relaxed))
+            continue;
+        for (size_t at = first; at < first + n; ++at) {
+            Slot &slot = m_ring[at % m_slots];
+            Fact &f = slot.fact;
 #ifdef Q_OS_WIN
-        Q_UNUSED(dir);
-        Q_UNUSED(dirRun);
-        if (FolderWalk::seam().beforeFacts)
-            FolderWalk::seam().beforeFacts(f.name);
-        const QFileInfo fi(JoinPath(m_finds.runs()[f.run].folder, DecodeFileName(f.name, static_cast<qsizetype>(std::strlen(f.name)))));
-        f.found = fi.isFile();
-        f.size = fi.size();
-        f.mtime = fi.lastModified().toSecsSinceEpoch();
+            Q_UNUSED(dir);
+            Q_UNUSED(dirRun);
+            if (FolderWalk::seam().beforeFacts)
+                FolderWalk::seam().beforeFacts(f.name);
+            const QFileInfo fi(JoinPath(m_finds.runs()[f.run].folder, DecodeFileName(f.name, static_cast<qsizetype>(std::strlen(f.name)))));
+            f.found = fi.isFile();
+            f.size = fi.size();
+            f.mtime = fi.lastModified().toSecsSinceEpoch();
 #else
-        if (f.run != dirRun) {
-            if (dir >= 0)
-                ::close(dir);
-            dir = ::open(EncodeFileName(m_finds.runs()[f.run].folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-            dirRun = f.run;
-        }
-        if (FolderWalk::seam().beforeFacts)
-            FolderWalk::seam().beforeFacts(f.name);
-        struct stat st;
-        f.found = dir >= 0 && ::fstatat(dir, f.name, &st, 0) == 0 && S_ISREG(st.st_mode);
-        if (f.found) {
-            f.size = st.st_size;
-            f.mtime = st.st_mtim.tv_sec;
-        }
+            if (f.run != dirRun) {
+                if (dir >= 0)
+                    ::close(dir);
+                dir = ::open(EncodeFileName(m_finds.runs()[f.run].folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+                dirRun = f.run;
+            }
+            if (FolderWalk::seam().beforeFacts)
+                FolderWalk::seam().beforeFacts(f.name);
+            struct stat st;
+            f.found = dir >= 0 && ::fstatat(dir, f.name, &st, 0) == 0 && S_ISREG(st.st_mode);
+            if (f.found) {
+                f.size = st.st_size;
+                f.mtime = st.st_mtim.tv_sec;
+            }
 #endif
-        f.done = true;
-        m_statted.store(++at, std::memory_order_release);
+            f.done = true;
+            slot.done.store(true, std::memory_order_release);
+        }
     }
 #ifndef Q_OS_WIN
     if (dir >= 0)

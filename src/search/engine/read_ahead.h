@@ -158,14 +158,14 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-// Where the cache answers and a core is spare, one worker stats the names in
-// their order while the reader's thread makes rows of those it has done.
-// Handing each name over through a lock would cost more than its stat call,
-// so they pass through a ring that each side only moves forward.
+// Where the cache answers and a core is spare, a worker or two stat the names
+// in their order while the reader's thread makes rows of those done. Handing
+// each name over through a lock would cost more than its stat call, so they
+// pass through a ring of slots that each side only moves forward.
 class FactStream : public FactSource {
 public:
     FactStream(const WalkFinds &finds, const ReadAheadSettings &settings);
-    // Joins the worker once its current stat call returns.
+    // Joins the workers once their current stat call returns.
     ~FactStream() override;
     FactStream(const FactStream &) = delete;
     FactStream &operator=(const FactStream &) = delete;
@@ -176,14 +176,20 @@ public:
     bool next(Fact &out, std::chrono::milliseconds wait) override;
 
 private:
+    struct Slot {
+        Fact fact;
+        std::atomic<bool> done{false};
+    };
     void work();
+    void wake();
 
     const WalkFinds &m_finds;
     const size_t m_slots; // the names ahead, at most
-    std::unique_ptr<Fact[]> m_ring;
+    std::unique_ptr<Slot[]> m_ring;
     std::atomic<size_t> m_added{0};   // names put in, by the reader
-    std::atomic<size_t> m_statted{0}; // names whose facts are in, by the worker
+    std::atomic<size_t> m_claimed{0}; // names a worker has taken on
     size_t m_taken = 0;               // names handed out; the reader's own
+    size_t m_woken = 0;               // names added when the workers were last woken; the reader's own
     std::atomic<bool> m_stop{false};
-    std::thread m_worker;
+    std::vector<std::thread> m_workers;
 };
