@@ -449,7 +449,7 @@ bool FoundReader::readInLine(std::vector<FoundFile> &out, const std::function<bo
             return false;
         // The accepted names go in line first, up to the bound; the filter
         // runs here, on the reader's thread.
-        while (m_run < runs.size() && !m_ahead->full()) {
+        while (m_run < runs.size() && !m_ahead->full() && !m_ahead->slow()) {
             const WalkFinds::Run &run = runs[m_run];
             m_at = std::max(m_at, run.begin);
             if (m_at >= run.end) {
@@ -468,8 +468,13 @@ bool FoundReader::readInLine(std::vector<FoundFile> &out, const std::function<bo
             if (!m_accept || m_accept(name, length))
                 m_ahead->add(m_run, name);
         }
-        if (m_ahead->empty())
-            return true;
+        if (m_ahead->empty()) {
+            if (m_run >= runs.size())
+                return true;
+            // The stream's calls wait: the rest go to more workers.
+            m_ahead = std::make_unique<FactReadAhead>(m_finds, readAheadSettings());
+            continue;
+        }
         FactSource::Fact fact;
         if (!m_ahead->next(fact, std::chrono::milliseconds(10))) {
             if (enough && enough())

@@ -544,7 +544,7 @@ void FactReadAhead::work(int lane)
 }
 
 FactStream::FactStream(const WalkFinds &finds, const ReadAheadSettings &settings)
-    : m_finds(finds), m_slots(static_cast<size_t>(std::max(1, settings.facts))), m_ring(new Slot[m_slots])
+    : m_finds(finds), m_slots(static_cast<size_t>(std::max(1, settings.facts))), m_ring(new Slot[m_slots]), m_settings(settings)
 {
     // Two keep up with the rows where one, its calls about as long as making
     // a row, does not; more would only crowd the core that makes the rows.
@@ -612,6 +612,7 @@ void FactStream::work()
     constexpr size_t Batch = 16;
     size_t dirRun = SIZE_MAX;
     int dir = -1;
+    WaitMeter meter; // of a batch at a time
     for (;;) {
         const size_t added = m_added.load(std::memory_order_acquire);
         if (m_stop.load(std::memory_order_relaxed))
@@ -624,6 +625,7 @@ void FactStream::work()
         const size_t n = std::min(added - first, Batch);
         if (!m_claimed.compare_exchange_weak(first, first + n, std::memory_order_relaxed))
             continue;
+        meter.start();
         for (size_t at = first; at < first + n; ++at) {
             Slot &slot = m_ring[at % m_slots];
             Fact &f = slot.fact;
@@ -655,6 +657,9 @@ void FactStream::work()
             f.done = true;
             slot.done.store(true, std::memory_order_release);
         }
+        meter.stop();
+        if (meter.slow(m_settings))
+            m_slow.store(true, std::memory_order_relaxed);
     }
 #ifndef Q_OS_WIN
     if (dir >= 0)

@@ -123,6 +123,9 @@ public:
     // Waits at most `wait` for the oldest name's facts; true and the facts
     // when they are in.
     virtual bool next(Fact &out, std::chrono::milliseconds wait) = 0;
+    // Whether its calls turned out to wait for the disk: the rest are then
+    // better made by more workers.
+    virtual bool slow() const { return false; }
 };
 
 // Where stat calls wait, many workers make them side by side, a few names of
@@ -174,6 +177,7 @@ public:
     void add(size_t run, const char *name) override;
     bool empty() const override { return m_added.load(std::memory_order_relaxed) == m_taken; }
     bool next(Fact &out, std::chrono::milliseconds wait) override;
+    bool slow() const override { return m_slow.load(std::memory_order_relaxed); }
 
 private:
     struct Slot {
@@ -191,5 +195,7 @@ private:
     size_t m_taken = 0;               // names handed out; the reader's own
     size_t m_woken = 0;               // names added when the workers were last woken; the reader's own
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_slow{false};
+    ReadAheadSettings m_settings;
     std::vector<std::thread> m_workers;
 };
