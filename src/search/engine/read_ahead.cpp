@@ -221,9 +221,11 @@ void FolderReadAhead::work(int lane)
         }
         // While the cache answers, a worker takes a few folders at once: the
         // lock is then taken a few times per batch rather than per folder,
-        // and the walk meets it free. Where reads wait, one at a time, so
-        // that no folder waits behind another's read.
-        const int most = m_lanes < m_settings.threads || m_lanes == 1 ? 8 : 1;
+        // and the walk meets it free. Until a few reads have shown that, and
+        // where reads wait, one at a time, so that no folder waits behind
+        // another's read.
+        const bool answered = m_reads >= 16 && std::count(std::begin(m_waits), std::end(m_waits), true) == 0;
+        const int most = answered && (m_lanes < m_settings.threads || m_lanes == 1) ? 8 : 1;
         batch.clear();
         for (auto it = pick(); it != m_open.end(); it = pick()) {
             const std::shared_ptr<Item> item = *it;
