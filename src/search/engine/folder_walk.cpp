@@ -257,7 +257,6 @@ void FolderWalk::finishReadAhead()
     m_counts.ready += stats.readAhead;
     m_counts.waited += stats.waited;
     m_counts.restarts += stats.restarts;
-    m_counts.mostReading = std::max(m_counts.mostReading, stats.most);
     m_counts.readsWaited = m_ahead->waiting();
     m_ahead.reset();
 }
@@ -341,19 +340,41 @@ void FolderWalk::收集文件夹文件(const QString &folder, const std::shared_
 
 FoundReader::FoundReader(const WalkFinds &finds, Accept accept) : m_finds(finds), m_accept(std::move(accept)) { }
 
-FoundReader::~FoundReader()
-{
-    closeFolder();
-}
+FoundReader::~FoundReader() = default;
 
-void FoundReader::closeFolder()
+FactFolder::~FactFolder()
 {
 #ifndef Q_OS_WIN
-    if (m_dirFd >= 0)
-        ::close(m_dirFd);
+    if (m_fd >= 0)
+        ::close(m_fd);
 #endif
-    m_dirFd = -1;
-    m_dirTried = false;
+}
+
+bool FactFolder::read(const WalkFinds &finds, size_t run, const char *name, qint64 &size, qint64 &mtime)
+{
+    const QString &folder = finds.runs()[run].folder;
+    if (FolderWalk::seam().beforeFacts)
+        FolderWalk::seam().beforeFacts(name);
+#ifdef Q_OS_WIN
+    Q_UNUSED(run);
+    const QFileInfo fi(JoinPath(folder, DecodeFileName(name, static_cast<qsizetype>(std::strlen(name)))));
+    size = fi.size();
+    mtime = fi.lastModified().toSecsSinceEpoch();
+    return fi.isFile();
+#else
+    if (run != m_run) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = ::open(EncodeFileName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        m_run = run;
+    }
+    struct stat st;
+    if (m_fd < 0 || ::fstatat(m_fd, name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    size = st.st_size;
+    mtime = st.st_mtim.tv_sec;
+    return true;
+#endif
 }
 
 bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most)
@@ -395,7 +416,6 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
                 m_typeLookups = std::chrono::microseconds(0);
                 measured = 0;
                 if (settings.when == ReadAheadSettings::When::Auto && m_meter.slow(settings)) {
-                    closeFolder();
                     m_ahead = std::make_unique<FactReadAhead>(m_finds, settings);
                     return readInLine(out, enough, most - (out.size() - before));
                 }
@@ -405,34 +425,13 @@ bool FoundReader::read(std::vector<FoundFile> &out, const std::function<bool()> 
             m_at += static_cast<quint32>(length + 1);
             if (m_accept && !m_accept(name, length))
                 continue;
-            qint64 size = 0;
-            std::time_t mtime = 0;
-            bool facts = false;
+            qint64 size = 0, mtime = 0;
             ++measured;
-            if (FolderWalk::seam().beforeFacts)
-                FolderWalk::seam().beforeFacts(name);
-#ifdef Q_OS_WIN
-            const QFileInfo fi(JoinPath(run.folder, DecodeFileName(name, static_cast<qsizetype>(length))));
-            facts = fi.isFile();
-            size = fi.size();
-            mtime = fi.lastModified().toSecsSinceEpoch();
-#else
-            if (!m_dirTried) {
-                // Relative to the folder, as the walk read it: no full path
-                // is looked up again for every file.
-                m_dirFd = ::open(EncodeFileName(run.folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-                m_dirTried = true;
-            }
-            struct stat st;
-            facts = m_dirFd >= 0 && ::fstatat(m_dirFd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
-            size = st.st_size;
-            mtime = st.st_mtim.tv_sec;
-#endif
+            const bool facts = m_folder.read(m_finds, m_run, name, size, mtime);
             // A file gone since the folder was read is passed over.
             if (facts)
                 addFound(out, run.folder, name, size, mtime);
         }
-        closeFolder();
         ++m_run;
         m_at = 0;
     }

@@ -85,14 +85,13 @@ public:
     };
     static Seam &seam();
     // How the last walk's read-ahead went: folders found ready, folders
-    // waited for, times the walk asked for a folder out of line, and workers
-    // reading at once at most; and whether its last reads waited for the disk.
+    // waited for, and times the walk asked for a folder out of line; and
+    // whether its last reads waited for the disk.
     struct ReadAheadCounts {
         bool used = false;
         int ready = 0;
         int waited = 0;
         int restarts = 0;
-        int mostReading = 0;
         bool readsWaited = false;
     };
     ReadAheadCounts readAheadCounts() const { return m_counts; }
@@ -140,6 +139,24 @@ private:
     ReadAheadCounts m_counts;
 };
 
+// The facts of found names, each read relative to its folder as the walk read
+// it: a folder is looked up once for its names, not for every file. Each
+// thread reads through one of its own.
+class FactFolder {
+public:
+    FactFolder() = default;
+    ~FactFolder();
+    FactFolder(const FactFolder &) = delete;
+    FactFolder &operator=(const FactFolder &) = delete;
+    // The size and time of `name` in the walk's `run`; false where no regular
+    // file is there (any more).
+    bool read(const WalkFinds &finds, size_t run, const char *name, qint64 &size, qint64 &mtime);
+
+private:
+    size_t m_run = SIZE_MAX;
+    int m_fd = -1;
+};
+
 // Reads the facts of the names a walk recorded that a filter lets through,
 // in the walk's order, a part at a time. A file gone since the walk, or no
 // longer a file, is passed over.
@@ -159,7 +176,6 @@ public:
 private:
     bool readInLine(std::vector<FoundFile> &out, const std::function<bool()> &enough, size_t most);
     void addFound(std::vector<FoundFile> &out, const QString &folder, const char *name, qint64 size, qint64 mtime);
-    void closeFolder();
     QString typeNameFor(const QString &extension);
     struct Kind {
         bool dotted = false; // "name." has an empty extension, "name" none
@@ -170,9 +186,8 @@ private:
     const WalkFinds &m_finds;
     Accept m_accept;
     size_t m_run = 0;
-    quint32 m_at = 0; // within the run's block
-    int m_dirFd = -1; // the current run's folder, opened at its first accepted name
-    bool m_dirTried = false;
+    quint32 m_at = 0;    // within the run's block
+    FactFolder m_folder; // the current run's folder, opened at its first accepted name
     // The reader's own, on the thread that calls read: workers only stat.
     std::vector<Kind> m_kinds; // by extension as named
     size_t m_lastKind = 0;

@@ -5,15 +5,8 @@
 #include <algorithm>
 #include <iterator>
 
-#ifdef Q_OS_WIN
-#include <QDateTime>
-#include <QFileInfo>
-#include <cstring>
-#else
-#include <fcntl.h>
+#ifndef Q_OS_WIN
 #include <pthread.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -105,8 +98,13 @@ int FolderReadAhead::lanesNow() const
 {
     if (m_took.lanes(m_settings) > m_settings.threads)
         return ReadLanes::most(m_settings);
-    const auto waits = std::count(std::begin(m_waits), std::end(m_waits), true);
-    return waits >= m_settings.waitsBeforeStart ? m_settings.threads : std::max(1, std::min(m_settings.fewThreads, m_settings.threads));
+    return waitedReads() >= m_settings.waitsBeforeStart ? m_settings.threads
+                                                        : std::max(1, std::min(m_settings.fewThreads, m_settings.threads));
+}
+
+int FolderReadAhead::waitedReads() const
+{
+    return static_cast<int>(std::count(std::begin(m_waits), std::end(m_waits), true));
 }
 
 FolderReadAhead::~FolderReadAhead()
@@ -224,7 +222,7 @@ void FolderReadAhead::work(int lane)
         // and the walk meets it free. Until a few reads have shown that, and
         // where reads wait, one at a time, so that no folder waits behind
         // another's read.
-        const bool answered = m_reads >= 16 && std::count(std::begin(m_waits), std::end(m_waits), true) == 0;
+        const bool answered = m_reads >= 16 && waitedReads() == 0;
         const int most = answered && (m_lanes < m_settings.threads || m_lanes == 1) ? 8 : 1;
         batch.clear();
         for (auto it = pick(); it != m_open.end(); it = pick()) {
@@ -242,7 +240,6 @@ void FolderReadAhead::work(int lane)
             --m_idle;
             continue;
         }
-        m_stats.most = std::max(m_stats.most, m_busy);
         // One wakes the next while there may be more to read: waking them all
         // at every change would cost more switches than the reads on a
         // two-core machine.
@@ -407,14 +404,13 @@ void FolderReadAhead::finish(const Turn &turn)
 bool FolderReadAhead::waiting() const
 {
     std::lock_guard lock(m_mutex);
-    return std::count(std::begin(m_waits), std::end(m_waits), true) >= m_settings.waitsBeforeStart;
+    return waitedReads() >= m_settings.waitsBeforeStart;
 }
 
 bool FolderReadAhead::cached() const
 {
     std::lock_guard lock(m_mutex);
-    return m_reads >= static_cast<int>(std::size(m_waits))
-           && std::count(std::begin(m_waits), std::end(m_waits), true) < m_settings.waitsBeforeStart;
+    return m_reads >= static_cast<int>(std::size(m_waits)) && waitedReads() < m_settings.waitsBeforeStart;
 }
 
 FolderReadAhead::Stats FolderReadAhead::stats() const
@@ -484,6 +480,7 @@ void FactReadAhead::work(int lane)
     // them, and the other workers take the next few meanwhile.
     constexpr int Batch = 16;
     std::vector<Fact *> batch;
+    FactFolder folder;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         if (lane >= m_lanes) {
@@ -501,35 +498,13 @@ void FactReadAhead::work(int lane)
             batch.push_back(&*m_next);
             ++m_next;
         }
-        const QString folder = m_finds.runs()[run].folder;
         lock.unlock();
         const auto start = std::chrono::steady_clock::now();
-#ifdef Q_OS_WIN
-        for (Fact *f : batch) {
-            if (FolderWalk::seam().beforeFacts)
-                FolderWalk::seam().beforeFacts(f->name);
-            const QFileInfo fi(JoinPath(folder, DecodeFileName(f->name, static_cast<qsizetype>(std::strlen(f->name)))));
-            f->found = fi.isFile();
-            f->size = fi.size();
-            f->mtime = fi.lastModified().toSecsSinceEpoch();
-        }
-#else
-        const int dir = ::open(EncodeFileName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         for (Fact *f : batch) {
             if (m_cancel.load(std::memory_order_relaxed))
                 break; // nobody waits for the rest
-            if (FolderWalk::seam().beforeFacts)
-                FolderWalk::seam().beforeFacts(f->name);
-            struct stat st;
-            f->found = dir >= 0 && ::fstatat(dir, f->name, &st, 0) == 0 && S_ISREG(st.st_mode);
-            if (f->found) {
-                f->size = st.st_size;
-                f->mtime = st.st_mtim.tv_sec;
-            }
+            f->found = folder.read(m_finds, run, f->name, f->size, f->mtime);
         }
-        if (dir >= 0)
-            ::close(dir);
-#endif
         const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         lock.lock();
         for (Fact *f : batch)
@@ -612,8 +587,7 @@ void FactStream::work()
     nameThread("file facts");
     // A few names at a time, so that the workers meet on the counter seldom.
     constexpr size_t Batch = 16;
-    size_t dirRun = SIZE_MAX;
-    int dir = -1;
+    FactFolder folder;
     WaitMeter meter; // of a batch at a time
     for (;;) {
         const size_t added = m_added.load(std::memory_order_acquire);
@@ -631,31 +605,7 @@ void FactStream::work()
         for (size_t at = first; at < first + n; ++at) {
             Slot &slot = m_ring[at % m_slots];
             Fact &f = slot.fact;
-#ifdef Q_OS_WIN
-            Q_UNUSED(dir);
-            Q_UNUSED(dirRun);
-            if (FolderWalk::seam().beforeFacts)
-                FolderWalk::seam().beforeFacts(f.name);
-            const QFileInfo fi(JoinPath(m_finds.runs()[f.run].folder, DecodeFileName(f.name, static_cast<qsizetype>(std::strlen(f.name)))));
-            f.found = fi.isFile();
-            f.size = fi.size();
-            f.mtime = fi.lastModified().toSecsSinceEpoch();
-#else
-            if (f.run != dirRun) {
-                if (dir >= 0)
-                    ::close(dir);
-                dir = ::open(EncodeFileName(m_finds.runs()[f.run].folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-                dirRun = f.run;
-            }
-            if (FolderWalk::seam().beforeFacts)
-                FolderWalk::seam().beforeFacts(f.name);
-            struct stat st;
-            f.found = dir >= 0 && ::fstatat(dir, f.name, &st, 0) == 0 && S_ISREG(st.st_mode);
-            if (f.found) {
-                f.size = st.st_size;
-                f.mtime = st.st_mtim.tv_sec;
-            }
-#endif
+            f.found = folder.read(m_finds, f.run, f.name, f.size, f.mtime);
             f.done = true;
             slot.done.store(true, std::memory_order_release);
         }
@@ -663,8 +613,4 @@ void FactStream::work()
         if (meter.slow(m_settings))
             m_slow.store(true, std::memory_order_relaxed);
     }
-#ifndef Q_OS_WIN
-    if (dir >= 0)
-        ::close(dir);
-#endif
 }

@@ -35,7 +35,6 @@ public:
         int readAhead = 0; // folders ready before the walk asked for them
         int waited = 0;    // folders the walk had to wait for
         int restarts = 0;  // the walk asked for a folder not next in line
-        int most = 0;      // workers reading at once, at most
     };
 
     // descending: whether the walk goes below the folders it takes, for now;
@@ -79,6 +78,7 @@ private:
     int lanesNow() const;
     void startWorkers();
     bool room() const;
+    int waitedReads() const; // of the last 64
 
     Reader m_reader;
     ReadAheadSettings m_settings;
